@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "wave/byte_buffer.h"
+#include "wave/wave_format.h"
+
+namespace tactoria {
+
+// What the "New Sample" settings ask of a render.
+struct RenderSettings {
+  std::optional<std::int32_t> newFrames;  // a new length in frames, or none to keep the length
+  std::optional<double> phaserValue;      // the phaser value (offset = value x block align), or none
+  bool reverse = false;
+};
+
+enum class RenderFailure {
+  LengthChange,  // "Could not change the length of the sound. Out of Memory."
+  CopyMemory,    // "Out of memory."
+  Phaser,        // "Invalid operation. Could not set phaser to the sample."
+  Reverse,       // "Out of memory. Could not reverse sample."
+};
+
+// Every render failure is shown under this title with the critical icon.
+inline constexpr const char* kRenderFailureTitle = "Error: 5";
+const char* RenderFailureMessage(RenderFailure failure);
+
+struct RenderResult {
+  ByteBuffer buffer;                     // the working buffer, valid when !failure
+  std::optional<RenderFailure> failure;  // set when the render stopped
+};
+
+// Length change first, then the phaser on the sound at its new length, the reverse last.
+// The source data is only read.
+RenderResult RenderNewSample(std::span<const std::byte> data, const WaveFormat& format,
+                             const RenderSettings& settings);
+
+// The phaser offset in frames for a phaser value: value x block align, rounded half to even,
+// held within the 32-bit range.
+std::int32_t PhaserOffset(double phaserValue, std::int16_t blockAlign);
+
+// Mix To's format test: sample rate, channel count and bits per sample must match.
+bool SameMixFormat(const WaveFormat& open, const WaveFormat& second);
+
+inline constexpr const char* kMixFormatTitle = "Invalid Format Difference";
+inline constexpr const char* kMixFormatMessage =
+    "Unable to mix to this file. Wave format is different to the current open file.";
+inline constexpr const char* kNoMixTitle = "No Mix";
+inline constexpr const char* kNoMixMessage = "Could not mix files together.";
+
+}  // namespace tactoria

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QString>
+#include <deque>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "app/settings_store.h"
+#include "app/user_dialogs.h"
+
+namespace tactoria::testing {
+
+// A UserDialogs that records every dialog and answers from queues the test fills.
+// When a queue runs dry it answers No / Cancel / nothing and counts the surprise.
+class ScriptedDialogs : public UserDialogs {
+ public:
+  struct Shown {
+    QString kind;  // "message", "question", "input", "open", "save"
+    QString title;
+    QString text;
+    MessageIcon icon = MessageIcon::None;
+    bool withCancel = false;
+  };
+
+  std::vector<Shown> shown;
+  std::deque<Answer> answers;
+  std::deque<std::optional<QString>> inputs;
+  std::deque<std::optional<FileChoice>> openChoices;
+  std::deque<std::optional<FileChoice>> saveChoices;
+  int unexpected = 0;
+  // Runs inside every message box and question, as a modal loop would run pending events.
+  std::function<void(const Shown&)> whileShown;
+
+  void Message(QWidget*, const QString& title, const QString& text, MessageIcon icon) override {
+    Record({"message", title, text, icon, false});
+  }
+  Answer Question(QWidget*, const QString& title, const QString& text, bool withCancel) override {
+    Record({"question", title, text, MessageIcon::None, withCancel});
+    return Pop(answers, withCancel ? Answer::Cancel : Answer::No);
+  }
+  std::optional<QString> InputBox(QWidget*, const QString& title, const QString& prompt,
+                                  const QString& proposed) override {
+    Record({"input", title, prompt + "|" + proposed, MessageIcon::None, false});
+    return Pop(inputs, std::optional<QString>{});
+  }
+  std::optional<FileChoice> ChooseOpenFile(QWidget*, const QString& title, const QString& folder,
+                                           const QString&) override {
+    Record({"open", title, folder, MessageIcon::None, false});
+    return Pop(openChoices, std::optional<FileChoice>{});
+  }
+  std::optional<FileChoice> ChooseSaveFile(QWidget*, const QString& title, const QString& folder,
+                                           const QString&) override {
+    Record({"save", title, folder, MessageIcon::None, false});
+    return Pop(saveChoices, std::optional<FileChoice>{});
+  }
+
+  // Messages only (not questions or file dialogs), in order.
+  std::vector<Shown> Messages() const {
+    std::vector<Shown> result;
+    for (const auto& s : shown)
+      if (s.kind == "message") result.push_back(s);
+    return result;
+  }
+  void Clear() { shown.clear(); }
+
+ private:
+  void Record(const Shown& s) {
+    shown.push_back(s);
+    if (whileShown) whileShown(s);
+  }
+  template <typename T>
+  T Pop(std::deque<T>& queue, T fallback) {
+    if (queue.empty()) {
+      ++unexpected;
+      return fallback;
+    }
+    T value = queue.front();
+    queue.pop_front();
+    return value;
+  }
+};
+
+// Settings kept in memory, so tests never touch the user's settings.
+class MemorySettings : public SettingsStore {
+ public:
+  QString Value(const QString& section, const QString& key) const override {
+    for (const auto& e : entries_)
+      if (e.section == section && e.key == key) return e.value;
+    return {};
+  }
+  void SetValue(const QString& section, const QString& key, const QString& value) override {
+    for (auto& e : entries_)
+      if (e.section == section && e.key == key) {
+        e.value = value;
+        return;
+      }
+    entries_.push_back({section, key, value});
+  }
+
+ private:
+  struct Entry {
+    QString section, key, value;
+  };
+  std::vector<Entry> entries_;
+};
+
+}  // namespace tactoria::testing
