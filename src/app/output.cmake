@@ -1,5 +1,8 @@
 add_library(tactoria_output STATIC
   output_commands.cpp
+  output_texts.cpp
+  frm_progress.cpp
+  frm_shuffle.cpp
 )
 set_target_properties(tactoria_output PROPERTIES AUTOMOC ON)
 target_include_directories(tactoria_output PUBLIC ${PROJECT_SOURCE_DIR}/src)

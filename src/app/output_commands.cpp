@@ -1,11 +1,256 @@
 #include "output_commands.h"
 
-// Placeholder bodies until the output commands are built.
+#include <QApplication>
+#include <QStringList>
+#include <exception>
+#include <memory>
+#include <new>
+
+#include "app/frm_progress.h"
+#include "app/frm_shuffle.h"
+#include "app/main_window_state.h"
+#include "app/output_busy.h"
+#include "app/output_texts.h"
+#include "app/user_dialogs.h"
+#include "beats/beat_math.h"
+#include "beats/span_beats.h"
+#include "process/render.h"
+#include "process/sound_routines.h"
+#include "tempo/field_conversions.h"
+#include "wave/four_cc.h"
+#include "wave/wave_validation.h"
+
 namespace tactoria {
 
-void OutputCommands::SaveAs() {}
-void OutputCommands::SpanAs() {}
-void OutputCommands::Shuffle() {}
-void OutputCommands::MixTo() {}
+namespace {
+
+constexpr const char* kSpanLimitText = "Beat(s) and Bar(s) must be greater or equal than 1.";
+constexpr const char* kSpanFailureTitle = "Span Failure";
+constexpr const char* kSpanFailureText =
+    "Failed to span the current sound by bars * beats. Please lower this value if you wish to span.";
+constexpr const char* kDeleteSpannedTitle = "Spanned Cancelled";
+constexpr const char* kDeleteSpannedText = "Do you wish to delete all the spanned files you just created?.";
+constexpr const char* kShuffleLimitTitle = "Invalid Calculation";
+
+// Renders the open sound as the window's fields describe it; shows the failure, if any.
+std::optional<ByteBuffer> Render(MainWindowState& window, const vbMediaFile& wave) {
+  RenderResult result = RenderNewSample(wave.Item(window.DataIndex()).bytes(), window.CurrentFormat(),
+                                        window.CurrentRenderSettings());
+  if (result.failure) {
+    window.Dialogs().Message(window.Window(), kRenderFailureTitle, RenderFailureMessage(*result.failure),
+                             MessageIcon::Critical);
+    return std::nullopt;
+  }
+  return std::move(result.buffer);
+}
+
+// Runs a command so that no exception leaves it; the guards inside have already restored the
+// pointer and the window when the message shows.
+template <typename Body>
+void Guarded(MainWindowState& window, Body&& body) {
+  try {
+    body();
+  } catch (const std::bad_alloc&) {
+    try {
+      ShowOutOfMemory(window.Dialogs(), window.Window());
+    } catch (...) {
+    }
+  } catch (const std::exception& e) {
+    try {
+      window.Dialogs().Message(
+          window.Window(), {},
+          QStringLiteral("The command could not be completed: ") + QString::fromLocal8Bit(e.what()),
+          MessageIcon::Critical);
+    } catch (...) {
+    }
+  }
+}
+
+// The deletion question of a span that did not run to its end. On Yes the progress dialog
+// goes first, then the files this span wrote; any that stay are named to the user.
+void OfferSpanDeletion(MainWindowState& window, std::unique_ptr<FrmProgress>& progress,
+                       const std::vector<std::string>& written) {
+  QWidget* parent = progress ? static_cast<QWidget*>(progress.get()) : window.Window();
+  if (window.Dialogs().Question(parent, kDeleteSpannedTitle, kDeleteSpannedText, false) != Answer::Yes)
+    return;
+  progress.reset();
+  std::vector<std::string> kept;
+  {
+    BusyPointer busy;
+    kept = DeleteSpannedFiles(written);
+  }
+  if (kept.empty()) return;
+  QStringList names;
+  for (const std::string& path : kept) names << FromFsPath(path);
+  window.Dialogs().Message(window.Window(), {},
+                           QStringLiteral("These spanned files could not be deleted:\n") + names.join('\n'),
+                           MessageIcon::Exclamation);
+}
+
+}  // namespace
+
+void OutputCommands::SaveAs() {
+  Guarded(window_, [this] {
+    const QString path = window_.ShowSave();
+    vbMediaFile* wave = window_.CurrentWave();
+    if (path.isEmpty() || !wave) return;
+
+    DisabledWindow disabled(window_.Window());
+    BusyPointer busy;
+    vbMediaFile output;
+    output.FileHeader(wave->FileHeader());
+    output.FileType(wave->FileType());
+    std::optional<ByteBuffer> working = Render(window_, *wave);
+    if (!working) return;
+
+    // A file without its format or data chunk is never written.
+    const auto format = window_.CurrentFormat().ToBytes();
+    if (output.Add(kFmtId, format.data(), static_cast<std::int64_t>(format.size())) != FileResult::Success ||
+        output.Add(kDataId, std::move(*working)) != FileResult::Success) {
+      ShowOutOfMemory(window_.Dialogs(), window_.Window());
+      return;
+    }
+    ShowSaveFailure(window_.Dialogs(), window_.Window(), output.SaveToFile(ToFsPath(path), true));
+  });
+}
+
+void OutputCommands::SpanAs() {
+  Guarded(window_, [this] {
+    const NumberStyle style = window_.Style();
+    const std::optional<double> beats = TextToDouble(window_.BeatsText().toStdString(), style);
+    const std::optional<double> bars = TextToDouble(window_.BarsText().toStdString(), style);
+    if (!beats || !bars || *beats < 1 || *bars < 1) {
+      window_.Dialogs().Message(window_.Window(), {}, kSpanLimitText, MessageIcon::None);
+      return;
+    }
+    const QString path = window_.ShowSave(QStringLiteral("Span File As"));
+    vbMediaFile* wave = window_.CurrentWave();
+    if (path.isEmpty() || !wave) return;
+
+    QCoreApplication::processEvents();
+    DisabledWindow disabled(window_.Window());
+    BusyPointer busy;
+    std::optional<ByteBuffer> working = Render(window_, *wave);
+    if (!working) return;
+
+    SpanRequest request;
+    request.basePath = SpanBasePath(ToFsPath(path));
+    request.sound = working->bytes();
+    request.format = window_.CurrentFormat();
+    request.fileHeader = wave->FileHeader();
+    request.fileType = wave->FileType();
+    // A product beyond the 32-bit range cannot give a frame per beat either.
+    request.beats = RoundToLong(*beats * *bars).value_or(0);
+
+    std::unique_ptr<FrmProgress> progress;
+    SpanHooks hooks;
+    hooks.beatStarting = [&](int k) {
+      if (!progress) {
+        progress = std::make_unique<FrmProgress>(window_.Window());
+        progress->SetRange(0, request.beats);
+        progress->SetValue(1);
+        progress->SetRunning(true);
+        progress->show();
+      }
+      progress->SetLabel(QStringLiteral("Processing beat: %1").arg(k));
+    };
+    hooks.askOverwrite = [&](const std::string& name) {
+      const QString text =
+          FromFsPath(name) + QStringLiteral(" already exists.\r\nWould you like to overwrite this file?.");
+      switch (window_.Dialogs().Question(progress.get(), QStringLiteral("File Already Exists"), text, true)) {
+        case Answer::Yes:
+          return OverwriteAnswer::Yes;
+        case Answer::No:
+          return OverwriteAnswer::No;
+        case Answer::Cancel:
+          break;
+      }
+      return OverwriteAnswer::Cancel;
+    };
+    hooks.beatDone = [&](int handled) {
+      if (!progress) return false;
+      progress->SetValue(handled);
+      QCoreApplication::processEvents();
+      return progress->Cancelled();
+    };
+
+    const SpanOutcome outcome = SpanBeats(request, hooks);
+    if (progress) progress->SetRunning(false);
+    switch (outcome.status) {
+      case SpanStatus::NoBeats:
+        window_.Dialogs().Message(window_.Window(), kSpanFailureTitle, kSpanFailureText, MessageIcon::None);
+        break;
+      case SpanStatus::Completed:
+        break;
+      case SpanStatus::Failed:
+        ShowSaveFailure(window_.Dialogs(),
+                        progress ? static_cast<QWidget*>(progress.get()) : window_.Window(),
+                        outcome.failure == FileResult::Success ? FileResult::WriteFailed : outcome.failure);
+        OfferSpanDeletion(window_, progress, outcome.written);
+        break;
+      case SpanStatus::Cancelled:
+        OfferSpanDeletion(window_, progress, outcome.written);
+        break;
+    }
+  });
+}
+
+void OutputCommands::Shuffle() {
+  Guarded(window_, [this] {
+    const std::int32_t total = TextToLong(window_.TotalText().toStdString(), window_.Style()).value_or(0);
+    if (total < 1) {
+      window_.Dialogs().Message(window_.Window(), kShuffleLimitTitle,
+                                QStringLiteral("Beats * bars need's to be a higher value than 0."),
+                                MessageIcon::Information);
+      return;
+    }
+    if (total > kMaxShuffleBeats) {
+      window_.Dialogs().Message(
+          window_.Window(), kShuffleLimitTitle,
+          QStringLiteral("Beats * bars need's to be less than %1.").arg(kMaxShuffleBeats),
+          MessageIcon::Information);
+      return;
+    }
+    if (!window_.CurrentWave()) return;
+    FrmShuffle dialog(window_, window_.Window());
+    dialog.exec();
+  });
+}
+
+void OutputCommands::MixTo() {
+  Guarded(window_, [this] {
+    const QString secondPath = window_.ShowOpen(QStringLiteral("Select a file to mix to"));
+    vbMediaFile* wave = window_.CurrentWave();
+    if (secondPath.isEmpty() || !wave) return;
+    OpenResult opened = OpenWaveFile(ToFsPath(secondPath));
+    if (!opened.wave) {
+      window_.Dialogs().Message(window_.Window(), QString::fromStdString(opened.problem.title),
+                                QString::fromStdString(opened.problem.message), MessageIcon::Critical);
+      return;
+    }
+    vbMediaFile& second = opened.wave->file;
+    const WaveValidation& checked = opened.wave->validation;
+
+    BusyPointer busy;
+    if (!SameMixFormat(window_.CurrentFormat(), checked.format)) {
+      window_.Dialogs().Message(window_.Window(), kMixFormatTitle, kMixFormatMessage,
+                                MessageIcon::Exclamation);
+      return;
+    }
+    busy.Hide();  // the arrow while the user picks the target
+    const QString target = window_.ShowSave(QStringLiteral("Select a file to save the mix"));
+    if (target.isEmpty()) return;
+    busy.Show();
+
+    std::optional<ByteBuffer> working = Render(window_, *wave);
+    if (!working) return;
+    if (!MixSamples(second.Item(checked.dataIndex).bytes(), working->bytes(), checked.format.blockAlign)) {
+      window_.Dialogs().Message(window_.Window(), kNoMixTitle, kNoMixMessage, MessageIcon::Critical);
+      return;
+    }
+    working.reset();
+    ShowSaveFailure(window_.Dialogs(), window_.Window(), second.SaveToFile(ToFsPath(target), true));
+  });
+}
 
 }  // namespace tactoria

@@ -15,7 +15,8 @@ struct NumberStyle {
 
 // A text is numeric when it is, whole and with blanks around it allowed: an optional sign,
 // digits with at most one decimal separator (at least one digit in all), and an optional
-// exponent (e or E, optional sign, digits). The empty text is not numeric.
+// exponent (e or E, optional sign, digits). The empty text is not numeric, nor is a value too
+// large for a double (one too small for it reads as 0).
 bool IsNumeric(std::string_view text, NumberStyle style = {});
 
 std::optional<double> TextToDouble(std::string_view text, NumberStyle style = {});
@@ -26,6 +27,8 @@ std::optional<std::int32_t> TextToLong(std::string_view text, NumberStyle style 
 
 // Rounds half to even; fails when the result is outside the signed 32-bit range or not finite.
 std::optional<std::int32_t> RoundToLong(double value);
+// Rounds to the nearest float; fails when the value is not finite or overflows a float.
+std::optional<float> RoundToSingle(double value);
 
 // At most 15 significant digits, no trailing zeros, no separator for integral values
 // ("22050", "25000.25"); exponent notation only for very large or very small magnitudes.

@@ -1,0 +1,83 @@
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+
+#include "beats/shuffle_order.h"
+
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+
+namespace tactoria {
+
+class MainWindowState;
+
+// A label used as a button: white on dark grey, shown inverted while the mouse is down.
+// A double click gives a click and then a double click.
+class OutputArrowLabel : public QLabel {
+  Q_OBJECT
+
+ public:
+  OutputArrowLabel(const QString& glyph, QWidget* parent);
+
+ signals:
+  void clicked();
+  void doubleClicked();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+ private:
+  void ShowPressed(bool pressed);
+  bool afterDoubleClick_ = false;
+};
+
+// The modal dialog that reorders the open sound's beats. The list widget shows `rows_`;
+// every exchange is made on both.
+class FrmShuffle : public QDialog {
+  Q_OBJECT
+
+ public:
+  FrmShuffle(MainWindowState& window, QWidget* parent = nullptr);
+
+  QListWidget* LstShuffle() const { return lstShuffle_; }
+  QPushButton* CmdOK() const { return cmdOK_; }
+  QPushButton* CmdReset() const { return cmdReset_; }
+  QPushButton* CmdRandomize() const { return cmdRandomize_; }
+  OutputArrowLabel* LblUp() const { return lblUp_; }
+  OutputArrowLabel* LblDown() const { return lblDown_; }
+  QProgressBar* Progbar() const { return progbar_; }
+  const ShuffleRows& Rows() const { return rows_; }
+
+ public slots:
+  void reject() override;
+
+ private:
+  void Form_Load();
+  void CmdOK_Click();
+  void CmdReset_Click();
+  void CmdRandomize_Click();
+  void Move(bool down);
+  void SwapRows(int a, int b);
+  void ReadSelection();
+  void ShowSelection();
+  void SetCommandsEnabled(bool enabled);
+
+  class Running;
+
+  MainWindowState& window_;
+  ShuffleRows rows_;
+  QListWidget* lstShuffle_;
+  OutputArrowLabel* lblUp_;
+  OutputArrowLabel* lblDown_;
+  QPushButton* cmdOK_;
+  QPushButton* cmdReset_;
+  QPushButton* cmdRandomize_;
+  QProgressBar* progbar_;
+  bool running_ = false;  // Randomize or Apply is under way
+};
+
+}  // namespace tactoria
