@@ -1,0 +1,101 @@
+#include "wave_validation.h"
+
+#include "four_cc.h"
+
+namespace tactoria {
+namespace {
+
+constexpr const char* kInvalidFileTitle = "Error: Invalid File";
+
+Problem Refusal(const char* title, const char* message) {
+  return Problem{title, message};
+}
+
+WaveValidation Refused(const char* title, const char* message) {
+  WaveValidation validation;
+  validation.problem = Refusal(title, message);
+  return validation;
+}
+
+}  // namespace
+
+Problem ReadFailureProblem(FileResult code) {
+  switch (code) {
+    case FileResult::CannotOpen:
+      return Refusal("Error: 1", "Unable to open wave file. Maybe open by another application.");
+    case FileResult::ChunkUnreadable:
+      return Refusal("Error: 3", "Unable to read wave file data.");
+    case FileResult::OutOfMemory:
+      return Refusal("Error: 5", "Out of memory.");
+    case FileResult::InvalidFileSize:
+      return Refusal("Error: 9", "The filesize specified in this file is invalid.");
+    default:
+      return Refusal("Error: -1", "Unkown error");
+  }
+}
+
+std::optional<Problem> CheckRiffWave(const vbMediaFile& file) {
+  if (file.FileHeader() != kRiffId && file.FileHeader() != kRiffIdLower) {
+    return Refusal(kInvalidFileTitle, "Invalid riff file.");
+  }
+  if (file.FileType() != kWaveId && file.FileType() != kWaveIdLower) {
+    return Refusal(kInvalidFileTitle, "Invalid wave file.");
+  }
+  return std::nullopt;
+}
+
+WaveValidation ValidateMediaFile(const vbMediaFile& file) {
+  constexpr const char* kUnsupportedTitle = "Unsupported Format";
+  constexpr const char* kUnsupportedMessage = "This application only supports WAVE PCM FORMAT.";
+
+  WaveValidation result;
+  for (int i = 1; i <= file.Count(); ++i) {
+    const ChunkEntry& chunk = file.Item(i);
+    if (chunk.typeId == kDataId || chunk.typeId == kDataIdUpper) {
+      result.dataIndex = i;
+    } else if (chunk.typeId == kFmtId || chunk.typeId == kFmtIdUpper) {
+      // Extended format records (18 or 40 bytes) are refused outright.
+      if (chunk.data.size() != WaveFormat::kSize) return Refused(kUnsupportedTitle, kUnsupportedMessage);
+      result.format = WaveFormat::FromBytes(chunk.bytes());
+      result.fmtIndex = i;
+    }
+  }
+
+  const WaveFormat& format = result.format;
+  if (format.formatTag != 1) return Refused(kUnsupportedTitle, kUnsupportedMessage);
+  if (format.channels <= 0 || format.blockAlign <= 0 || format.sampleRate <= 0 || format.bitsPerSample <= 0 ||
+      format.avgBytesPerSec <= 0) {
+    return Refused("Invalid Format", "Invalid wave format header.");
+  }
+  if (result.dataIndex == 0 || file.Item(result.dataIndex).data.empty()) {
+    return Refused(kNoDataTitle, kNoDataMessage);
+  }
+  if (file.Item(result.dataIndex).size() % format.blockAlign != 0) {
+    return Refused("BlockAlign Error", "The block alignment in this wave file is invalid.");
+  }
+  result.ok = true;
+  return result;
+}
+
+OpenResult OpenWaveFile(const std::string& path) {
+  OpenResult result;
+  vbMediaFile file;
+  const FileResult code = file.OpenFromFile(path);
+  if (code != FileResult::Success) {
+    result.problem = ReadFailureProblem(code);
+    return result;
+  }
+  if (auto problem = CheckRiffWave(file)) {
+    result.problem = std::move(*problem);
+    return result;
+  }
+  WaveValidation validation = ValidateMediaFile(file);
+  if (!validation.ok) {
+    result.problem = validation.problem;
+    return result;
+  }
+  result.wave = OpenedWave{std::move(file), std::move(validation)};
+  return result;
+}
+
+}  // namespace tactoria
