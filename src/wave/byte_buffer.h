@@ -28,9 +28,14 @@ class ByteBuffer {
   std::span<const std::byte> bytes() const { return {data_.get(), size_}; }
 
  private:
-  ByteBuffer(std::unique_ptr<std::byte[]> data, std::size_t size) : data_(std::move(data)), size_(size) {}
+  struct Free {
+    void operator()(std::byte* p) const noexcept;
+  };
+  using Storage = std::unique_ptr<std::byte[], Free>;
 
-  std::unique_ptr<std::byte[]> data_;
+  ByteBuffer(Storage data, std::size_t size) : data_(std::move(data)), size_(size) {}
+
+  Storage data_;
   std::size_t size_ = 0;
 };
 

@@ -1,0 +1,374 @@
+#include "cli_jobs.h"
+
+#include <cmath>
+#include <filesystem>
+#include <limits>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <random>
+#include <string>
+#include <string_view>
+
+#include "beats/beat_math.h"
+#include "beats/shuffle_order.h"
+#include "beats/span_beats.h"
+#include "cli_messages.h"
+#include "process/render.h"
+#include "process/sound_routines.h"
+#include "tempo/field_conversions.h"
+#include "tempo/span_size.h"
+#include "tempo/tempo_formulas.h"
+#include "wave/four_cc.h"
+#include "wave/media_file.h"
+#include "wave/wave_validation.h"
+
+namespace tactoria::cli {
+namespace {
+
+// Prints "tactoria-cli: message (title; path)" and gives the exit status back.
+int Report(std::ostream& err, int status, std::string_view message, std::string_view title = {},
+           std::string_view path = {}) {
+  err << "tactoria-cli: " << message;
+  if (!title.empty() || !path.empty()) {
+    err << " (" << title << (!title.empty() && !path.empty() ? "; " : "") << path << ")";
+  }
+  err << "\n";
+  return status;
+}
+
+// True for anything at `path`, a dangling link included: none of it is replaced without --force.
+bool PathExists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(std::filesystem::symlink_status(path, error));
+}
+
+int ReportSaveResult(std::ostream& err, FileResult result, const std::string& path) {
+  switch (result) {
+    case FileResult::Success:
+      return kExitOk;
+    case FileResult::CannotCreate:
+      if (PathExists(path)) return Report(err, kExitFailed, path + " " + kOutputExists);
+      return Report(err, kExitFailed, kCreateFailed, {}, path);
+    case FileResult::CannotReplace:
+      return Report(err, kExitFailed, kCreateFailed, {}, path);
+    case FileResult::OutOfMemory:
+      return Report(err, kExitFailed, kOutOfMemory, {}, path);
+    default:
+      return Report(err, kExitFailed, kWriteFailed, {}, path);
+  }
+}
+
+// Integral values as JSON integers (4, not 4.0), others as they are.
+nlohmann::ordered_json JsonNumber(double value) {
+  constexpr double kLimit = 9.0e18;  // inside the 64-bit integer range
+  if (std::isfinite(value) && std::fabs(value) < kLimit && value == std::trunc(value)) {
+    return static_cast<std::int64_t>(value);
+  }
+  return value;
+}
+
+nlohmann::ordered_json JsonNumber(const std::string& text) {
+  const std::optional<double> value = TextToDouble(text);
+  if (!value) return nullptr;
+  return JsonNumber(*value);
+}
+
+double UniformFrom(std::mt19937_64& generator) {
+  // The top 53 bits give every double in [0, 1) on a 2^-53 grid, the same on every platform.
+  return static_cast<double>(generator() >> 11) * 0x1.0p-53;
+}
+
+std::uint64_t FreshSeed() {
+  std::random_device device;
+  return static_cast<std::uint64_t>(device()) << 32 | device();
+}
+
+// One run of save, span or mix on an opened and validated IN.
+class EditJob {
+ public:
+  EditJob(const CliCommand& command, const JobStreams& streams, OpenedWave& input)
+      : command_(command), edits_(command.edits), streams_(streams), input_(input) {}
+
+  int Run() {
+    if (int status = ResolveNewLength(); status != kExitOk) return status;
+    int status = kExitOk;
+    switch (command_.job) {
+      case Job::Save:
+        status = RefuseExisting(command_.output);
+        if (status == kExitOk) status = Save();
+        break;
+      case Job::Span:
+        status = Span();
+        break;
+      default:
+        status = Mix();
+        break;
+    }
+    return status;
+  }
+
+ private:
+  ChunkEntry& Data() { return input_.file.Item(input_.validation.dataIndex); }
+  const WaveFormat& Format() const { return input_.validation.format; }
+  std::ostream& Err() { return streams_.err; }
+
+  // The new length from --frames or --bpm, and the phaser's upper bound on the resulting length.
+  int ResolveNewLength() {
+    newFrames_ = edits_.frames;
+    if (edits_.bpm) {
+      const std::optional<float> samples =
+          CalcSamples(static_cast<float>(*edits_.bpm), Format().sampleRate, static_cast<float>(edits_.bars),
+                      static_cast<float>(edits_.beats));
+      if (!samples || static_cast<double>(*samples) > std::numeric_limits<std::int32_t>::max()) {
+        return Report(Err(), kExitUsage, std::string("--bpm: ") + kSamplesOverflow, kOverflowTitle);
+      }
+      newFrames_ = RoundToLong(*samples);
+      if (!newFrames_ || *newFrames_ < 1) {
+        return Report(Err(), kExitUsage, std::string("--bpm: ") + kSamplesMustBeAboveZero);
+      }
+    }
+    if (edits_.phaser) {
+      const double frames = newFrames_ ? static_cast<double>(*newFrames_)
+                                       : static_cast<double>(Data().size()) / Format().blockAlign;
+      const double bound = frames / 8;
+      if (*edits_.phaser > bound) {
+        return Report(Err(), kExitUsage,
+                      std::string("--phaser: ") + kPhaserAboveBound + " The bound here is " +
+                          DoubleToText(bound) + ".");
+      }
+    }
+    return kExitOk;
+  }
+
+  int RefuseExisting(const std::string& path) {
+    if (!command_.force && PathExists(path)) return Report(Err(), kExitFailed, path + " " + kOutputExists);
+    return kExitOk;
+  }
+
+  // --order or --shuffle: the Apply of the shuffle list, on IN's data in memory.
+  int ApplyOrder() {
+    if (!edits_.order && !edits_.shuffle) return kExitOk;
+    std::vector<std::int32_t> order;
+    if (edits_.order) {
+      order = *edits_.order;
+    } else {
+      const std::uint64_t seed = edits_.seed ? *edits_.seed : FreshSeed();
+      Err() << "tactoria-cli: shuffle seed " << seed << "\n";
+      order = ShuffledOrder(edits_.beats, edits_.bars, seed);
+    }
+    switch (ReorderBeats(Data().bytes(), order, Format().blockAlign)) {
+      case ReorderResult::Done:
+        return kExitOk;
+      case ReorderResult::NoBlocks:
+        return Report(Err(), kExitFailed, kShuffleNoBlocks);
+      case ReorderResult::OutOfMemory:
+        return Report(Err(), kExitFailed, kShuffleOutOfMemory, kRenderFailureTitle);
+      default:
+        return Report(Err(), kExitUsage, "--order: the order is not a permutation of the beats.");
+    }
+  }
+
+  int Render() {
+    if (int status = ApplyOrder(); status != kExitOk) return status;
+    RenderSettings settings;
+    settings.newFrames = newFrames_;
+    settings.phaserValue = edits_.phaser;
+    settings.reverse = edits_.reverse;
+    RenderResult result = RenderNewSample(Data().bytes(), Format(), settings);
+    if (result.failure) {
+      return Report(Err(), kExitFailed, RenderFailureMessage(*result.failure), kRenderFailureTitle);
+    }
+    rendered_ = std::move(result.buffer);
+    return kExitOk;
+  }
+
+  int Save() {
+    if (int status = Render(); status != kExitOk) return status;
+    vbMediaFile output;
+    output.FileHeader(input_.file.FileHeader());
+    output.FileType(input_.file.FileType());
+    const auto format = Format().ToBytes();
+    // A file missing its format or its data must not be written.
+    if (output.Add(kFmtId, format.data(), static_cast<std::int64_t>(format.size())) != FileResult::Success ||
+        output.Add(kDataId, std::move(rendered_)) != FileResult::Success) {
+      return Report(Err(), kExitFailed, kOutOfMemory, kRenderFailureTitle);
+    }
+    // IN's sound is no longer needed; freeing it keeps the peak memory at the two buffers of the render.
+    input_.file.ClearChunks();
+    return ReportSaveResult(Err(), output.SaveToFile(command_.output, command_.force), command_.output);
+  }
+
+  int Span() {
+    const std::string base = SpanBasePath(command_.output);
+    const std::optional<std::int32_t> count = RoundToLong(edits_.beats * edits_.bars);
+    const std::int32_t beats = count.value_or(0);
+    // Every target is checked before any is written.
+    if (!command_.force) {
+      for (std::int32_t n = 1; n <= beats; ++n) {
+        if (int status = RefuseExisting(BeatFileName(base, n)); status != kExitOk) return status;
+      }
+    }
+    if (int status = Render(); status != kExitOk) return status;
+
+    SpanRequest request;
+    request.basePath = base;
+    request.sound = rendered_.bytes();
+    request.format = Format();
+    request.fileHeader = input_.file.FileHeader();
+    request.fileType = input_.file.FileType();
+    request.beats = beats;
+
+    std::string appeared;  // a target that came into being after the check above
+    SpanHooks hooks;
+    hooks.fileExists = [](const std::string& path) { return PathExists(path); };
+    hooks.askOverwrite = [&](const std::string& path) {
+      if (command_.force) return OverwriteAnswer::Yes;
+      appeared = path;
+      return OverwriteAnswer::Cancel;
+    };
+    if (streams_.showProgress) {
+      hooks.beatDone = [&](int handled) {
+        Err() << "\rbeat " << handled << "/" << beats << std::flush;
+        return false;
+      };
+    }
+    const SpanOutcome outcome = SpanBeats(request, hooks);
+    if (streams_.showProgress && outcome.status != SpanStatus::NoBeats) Err() << "\n";
+
+    switch (outcome.status) {
+      case SpanStatus::Completed:
+        return kExitOk;
+      case SpanStatus::NoBeats:
+        return Report(Err(), kExitFailed, kSpanFailure, kSpanFailureTitle);
+      default:
+        break;
+    }
+    // A beat could not be written: take back the beat files of this run.
+    for (const std::string& path : DeleteSpannedFiles(outcome.written)) {
+      Report(Err(), kExitFailed, "Could not delete a beat file written by this run.", {}, path);
+    }
+    if (outcome.status == SpanStatus::Cancelled) {
+      return Report(Err(), kExitFailed, appeared + " " + kOutputExists);
+    }
+    return ReportSaveResult(Err(), outcome.failure, outcome.failedPath);
+  }
+
+  int Mix() {
+    OpenResult second = OpenWaveFile(command_.second);
+    if (!second.wave) {
+      return Report(Err(), kExitFailed, second.problem.message, second.problem.title, command_.second);
+    }
+    const WaveFormat& secondFormat = second.wave->validation.format;
+    if (!SameMixFormat(Format(), secondFormat)) {
+      return Report(Err(), kExitFailed, kMixFormatMessage, kMixFormatTitle, command_.second);
+    }
+    if (int status = RefuseExisting(command_.output); status != kExitOk) return status;
+    if (int status = Render(); status != kExitOk) return status;
+
+    ChunkEntry& target = second.wave->file.Item(second.wave->validation.dataIndex);
+    if (!MixSamples(target.bytes(), rendered_.bytes(), secondFormat.blockAlign)) {
+      return Report(Err(), kExitFailed, kNoMixMessage, kNoMixTitle);
+    }
+    rendered_ = ByteBuffer();
+    input_.file.ClearChunks();
+    return ReportSaveResult(Err(), second.wave->file.SaveToFile(command_.output, command_.force),
+                            command_.output);
+  }
+
+  const CliCommand& command_;
+  const EditOptions& edits_;
+  const JobStreams& streams_;
+  OpenedWave& input_;
+  std::optional<std::int32_t> newFrames_;
+  ByteBuffer rendered_;
+};
+
+// The figures of the window's "Original Sample" and "Bpm Calculator" frames and its span preview.
+int Info(const CliCommand& command, const JobStreams& streams, const OpenedWave& input) {
+  const WaveFormat& format = input.validation.format;
+  const std::int64_t bytes = input.file.Item(input.validation.dataIndex).size();
+  const double frames = static_cast<double>(bytes) / format.blockAlign;
+  const double beats = command.edits.beats;
+  const double bars = command.edits.bars;
+
+  const std::string samplesText = DoubleToText(frames);
+  const std::string bytesText = LongToText(bytes);
+  const std::optional<float> bpm = CalcBpm(static_cast<float>(frames), format.sampleRate,
+                                           static_cast<float>(bars), static_cast<float>(beats));
+  const std::string bpmText = bpm ? SingleToText(*bpm) : std::string();
+  const std::string totalText = DoubleToText(beats * bars);
+  // As the window refreshes its figures: the span preview runs once with the total cleared and
+  // once with the new total, so a total that cannot divide leaves the whole length showing.
+  SpanTexts span;
+  UpdateSpanTexts(span, bytesText, "", format.blockAlign);
+  UpdateSpanTexts(span, bytesText, totalText, format.blockAlign);
+
+  std::ostream& out = streams.out;
+  if (command.json) {
+    nlohmann::ordered_json object;
+    object["path"] = command.input;
+    object["channels"] = format.channels;
+    object["sample_rate"] = format.sampleRate;
+    object["block_align"] = format.blockAlign;
+    object["bits_per_sample"] = format.bitsPerSample;
+    object["bytes"] = bytes;
+    object["frames"] = bytes / format.blockAlign;
+    object["bpm"] = JsonNumber(bpmText);
+    object["beats"] = JsonNumber(beats);
+    object["bars"] = JsonNumber(bars);
+    object["total"] = JsonNumber(beats * bars);
+    object["span_frames"] = JsonNumber(span.samples);
+    object["span_bytes"] = JsonNumber(span.bytes);
+    nlohmann::ordered_json chunks = nlohmann::ordered_json::array();
+    for (int i = 1; i <= input.file.Count(); ++i) {
+      const ChunkEntry& chunk = input.file.Item(i);
+      chunks.push_back({{"id", FourCCText(chunk.typeId)}, {"size", chunk.size()}});
+    }
+    object["chunks"] = std::move(chunks);
+    // A path need not be UTF-8; such bytes are replaced rather than refused.
+    out << object.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) << "\n";
+    return kExitOk;
+  }
+
+  out << "Path: " << command.input << "\n"
+      << "Channels: " << LongToText(format.channels) << "\n"
+      << "Frequency: " << LongToText(format.sampleRate) << "\n"
+      << "Alignment: " << LongToText(format.blockAlign) << "\n"
+      << "Bits: " << LongToText(format.bitsPerSample) << "\n"
+      << "Bytes: " << bytesText << "\n"
+      << "Samples: " << samplesText << "\n"
+      << "Beats: " << DoubleToText(beats) << "\n"
+      << "Bars: " << DoubleToText(bars) << "\n"
+      << "Bpm: " << bpmText << "\n"
+      << "Total: " << totalText << "\n"
+      << "Span samples: " << span.samples << "\n"
+      << "Span bytes: " << span.bytes << "\n"
+      << "Chunks: " << input.file.Count() << "\n";
+  for (int i = 1; i <= input.file.Count(); ++i) {
+    const ChunkEntry& chunk = input.file.Item(i);
+    out << "  " << FourCCText(chunk.typeId) << " " << chunk.size() << "\n";
+  }
+  return kExitOk;
+}
+
+}  // namespace
+
+std::vector<std::int32_t> ShuffledOrder(double beats, double bars, std::uint64_t seed) {
+  const std::optional<std::int32_t> roundedBars = RoundToLong(bars);
+  const std::optional<std::int32_t> roundedBeats = RoundToLong(beats);
+  ShuffleRows rows = ShuffleRows::Loaded(roundedBars.value_or(0), roundedBeats.value_or(0));
+  std::mt19937_64 generator(seed);
+  RandomizeOrder(rows, [&generator] { return UniformFrom(generator); });
+  return rows.order;
+}
+
+int RunJob(const CliCommand& command, const JobStreams& streams) {
+  OpenResult opened = OpenWaveFile(command.input);
+  if (!opened.wave) {
+    return Report(streams.err, kExitFailed, opened.problem.message, opened.problem.title, command.input);
+  }
+  if (command.job == Job::Info) return Info(command, streams, *opened.wave);
+  return EditJob(command, streams, *opened.wave).Run();
+}
+
+}  // namespace tactoria::cli

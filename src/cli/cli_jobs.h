@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <vector>
+
+#include "cli_options.h"
+
+namespace tactoria::cli {
+
+struct JobStreams {
+  std::ostream& out;
+  std::ostream& err;
+  bool showProgress = false;  // span: "\rbeat k/N" on `err` (only when it is a terminal)
+};
+
+// Runs one parsed command and returns the exit status: 0 done, 1 a file or an operation failed,
+// 2 a value that is out of range for the file given. Failures are reported on `err`.
+int RunJob(const CliCommand& command, const JobStreams& streams);
+
+// The beat order --shuffle gives for these beats and bars and this seed: the Randomize algorithm fed
+// by a 64-bit Mersenne Twister, so a run can be repeated with the same seed.
+std::vector<std::int32_t> ShuffledOrder(double beats, double bars, std::uint64_t seed);
+
+}  // namespace tactoria::cli

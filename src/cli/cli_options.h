@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tactoria::cli {
+
+enum class Job { Info, Save, Span, Mix };
+
+// The "New Sample" settings and the beat order, as given on the command line. Every value here
+// has passed the checks that need no file; the ones that need the open file (the tempo's frame
+// count, the phaser's upper bound) are made by the job.
+struct EditOptions {
+  double beats = 4;
+  double bars = 1;
+  std::optional<std::vector<std::int32_t>> order;  // beat numbers in their new order
+  bool shuffle = false;
+  std::optional<std::uint64_t> seed;
+  std::optional<std::int32_t> frames;
+  std::optional<double> bpm;
+  std::optional<double> phaser;
+  bool reverse = false;
+};
+
+struct CliCommand {
+  Job job = Job::Info;
+  std::string input;   // IN, or FILE for info
+  std::string second;  // mix: the file mixed into
+  std::string output;  // save and mix: OUT; span: BASE
+  EditOptions edits;
+  bool force = false;
+  bool json = false;
+};
+
+// Exit statuses of the tool.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;
+inline constexpr int kExitUsage = 2;
+
+struct ParseOutcome {
+  std::optional<CliCommand> command;  // set when a job is to run
+  int exitCode = kExitOk;             // otherwise: 0 after --help or --version, 2 for a usage error
+};
+
+// Parses the arguments; help and version texts go to `out`, usage errors to `err`.
+ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+
+// The number of shuffle rows: round(bars) x round(beats), as the shuffle list is built.
+std::int64_t ShuffleRowCount(double beats, double bars);
+
+}  // namespace tactoria::cli
