@@ -1,0 +1,125 @@
+#include "frm_main.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTimer>
+
+#include "app/app_icon.h"
+#include "app/frm_about.h"
+#include "app/settings_store.h"
+#include "app/validation_filter.h"
+#include "tempo/field_conversions.h"
+
+namespace tactoria {
+
+namespace {
+
+const QString kSection = QStringLiteral("UserSection");
+const QString kOpenKey = QStringLiteral("UserOpenFilePath");
+const QString kSaveKey = QStringLiteral("UserSaveFilePath");
+
+// The locale's decimal separator, when it is a single ASCII character.
+NumberStyle LocaleStyle() {
+  const QString point = QLocale().decimalPoint();
+  if (point.size() == 1 && point.at(0).unicode() < 0x80)
+    return NumberStyle{static_cast<char>(point.at(0).unicode())};
+  return NumberStyle{};
+}
+
+}  // namespace
+
+FrmMain::FrmMain(UserDialogs& dialogs, SettingsStore& settings, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      dialogs_(dialogs),
+      settings_(settings),
+      style_(LocaleStyle()),
+      output_(*this) {
+  setObjectName(QStringLiteral("FrmMain"));
+  LoadUserSettings();
+
+  setWindowTitle(QStringLiteral("Tactoria"));
+  setWindowIcon(AppIcon());
+  BuildControls();
+  BuildMenus();
+  SetTabOrder();
+  ConnectHandlers();
+
+  // The start values; their change handlers run and find nothing to compute yet.
+  SetText(TxtBeats, QStringLiteral("4"));
+  SetText(TxtBars, QStringLiteral("1"));
+  const auto beats = FieldDouble(TxtBeats);
+  const auto bars = FieldDouble(TxtBars);
+  if (beats && bars) SetText(TxtTotal, ToText(DoubleToText(*beats * *bars, style_)));
+}
+
+FrmMain::~FrmMain() = default;
+
+void FrmMain::LoadUserSettings() {
+  openFolder_ = settings_.Value(kSection, kOpenKey);
+  saveFolder_ = settings_.Value(kSection, kSaveKey);
+}
+
+void FrmMain::SaveUserSettings() {
+  settings_.SetValue(kSection, kOpenKey, openFolder_);
+  settings_.SetValue(kSection, kSaveKey, saveFolder_);
+}
+
+void FrmMain::closeEvent(QCloseEvent* event) {
+  for (QTimer* timer : holdTimers_) timer->stop();
+  currentWave_.reset();
+  SaveUserSettings();
+  event->accept();
+}
+
+bool FrmMain::FileExists(const QString& path) {
+  const QFileInfo info(path);
+  return info.isFile() && info.size() != 0;
+}
+
+RenderSettings FrmMain::CurrentRenderSettings() const {
+  RenderSettings settings;
+  if (TxtNewBytes->text() != TxtOrgBytes->text()) {
+    // A text that does not convert gives 0 frames, which the render refuses with its message.
+    settings.newFrames = FieldLong(TxtNewSamp).value_or(0);
+  }
+  if (ChkPhaser->isChecked()) settings.phaserValue = FieldDouble(LblPhaser).value_or(lastPhaserValue_);
+  settings.reverse = ChkReverse->isChecked();
+  return settings;
+}
+
+QString FrmMain::BeatsText() const {
+  return TxtBeats->text();
+}
+QString FrmMain::BarsText() const {
+  return TxtBars->text();
+}
+QString FrmMain::TotalText() const {
+  return TxtTotal->text();
+}
+
+void FrmMain::MnuSaveAsWave_Click() {
+  output_.SaveAs();
+}
+void FrmMain::MnuSpanAs_Click() {
+  output_.SpanAs();
+}
+void FrmMain::MnuShuffle_Click() {
+  output_.Shuffle();
+}
+void FrmMain::MnuMixTo_Click() {
+  output_.MixTo();
+}
+void FrmMain::MnuExit_Click() {
+  close();
+}
+
+void FrmMain::MnuAbout_Click() {
+  FrmAbout about(this);
+  about.exec();
+}
+
+}  // namespace tactoria

@@ -1,0 +1,219 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QString>
+#include <array>
+#include <memory>
+#include <optional>
+
+#include "app/main_window_state.h"
+#include "app/output_commands.h"
+#include "app/user_dialogs.h"
+#include "wave/media_file.h"
+#include "wave/wave_format.h"
+
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QTimer;
+
+namespace tactoria {
+
+class ButtonLabel;
+class SettingsStore;
+class ValidationFilter;
+
+// The main window. The texts of its fields are the model: every handler reads the texts it
+// needs, converts them, computes and writes texts back, and each write runs the written
+// field's change handler at once (QLineEdit::textChanged), so one edit runs a cascade.
+// Controls carry their names as object names ("TxtBeats", "LblMinus0", "Lbl12").
+class FrmMain : public QMainWindow, public MainWindowState {
+  Q_OBJECT
+
+ public:
+  FrmMain(UserDialogs& dialogs, SettingsStore& settings, QWidget* parent = nullptr);
+  ~FrmMain() override;
+
+  // What the output commands read.
+  QWidget* Window() override { return this; }
+  UserDialogs& Dialogs() override { return dialogs_; }
+  NumberStyle Style() const override { return style_; }
+  vbMediaFile* CurrentWave() override { return currentWave_.get(); }
+  int DataIndex() const override { return dataIndex_; }
+  const WaveFormat& CurrentFormat() const override { return currentFormat_; }
+  RenderSettings CurrentRenderSettings() const override;
+  QString BeatsText() const override;
+  QString BarsText() const override;
+  QString TotalText() const override;
+  QString ShowOpen(const QString& title = {}) override;
+  QString ShowSave(const QString& title = {}) override;
+
+  int FmtIndex() const { return fmtIndex_; }
+  bool InternalChange() const { return bInternalChange; }
+  const QString& OpenFolder() const { return openFolder_; }
+  const QString& SaveFolder() const { return saveFolder_; }
+
+  // The remembered folders: section "UserSection", keys "UserOpenFilePath", "UserSaveFilePath".
+  void LoadUserSettings();
+  void SaveUserSettings();
+
+  // True when the file's length can be read and is not 0.
+  static bool FileExists(const QString& path);
+
+  // Validation handlers, run when the focus is about to leave the field.
+  void TxtBars_Validate(bool& cancel);
+  void TxtBeats_Validate(bool& cancel);
+  void TxtNewSamp_Validate(bool& cancel);
+  void LblPhaser_Validate(bool& cancel);
+
+ public slots:
+  void ReleaseCtrls();
+  void UpdateDisplay();
+  void UpdateSpanProps();
+
+  void TxtBars_Change();
+  void TxtBeats_Change();
+  void TxtOrgBytes_Change();
+  void TxtOrgSamp_Change();
+  void TxtTotal_Change();
+  void TxtNewSamp_Change();
+
+  void LblEditBpm_Click();
+  void LblMinus_Click(int index);
+  void LblPlus_Click(int index);
+  void LblMinus_DblClick(int index);
+  void LblPlus_DblClick(int index);
+  void LblMinus_MouseDown(int index, int button, int shift, int x, int y);
+  void LblPlus_MouseDown(int index, int button, int shift, int x, int y);
+  void LblMinus_MouseUp(int index, int button, int shift, int x, int y);
+  void LblPlus_MouseUp(int index, int button, int shift, int x, int y);
+
+  void ChkPhaser_Click();
+  void LblPhaser_Change();
+
+  void MnuOpenWave_Click();
+  void MnuSaveAsWave_Click();
+  void MnuSpanAs_Click();
+  void MnuExit_Click();
+  void MnuShuffle_Click();
+  void MnuMixTo_Click();
+  void MnuAbout_Click();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  enum class Arrow { Minus, Plus };
+
+  // Layout (frm_main_layout.cpp).
+  void BuildControls();
+  void BuildMenus();
+  void ConnectHandlers();
+  void SetTabOrder();
+  void ShowArrowPressed(ButtonLabel* arrow, bool pressed);
+
+  // Field helpers.
+  void SetText(QLineEdit* field, const QString& text);
+  static void CaretToEnd(QLineEdit* field);
+  void RemoveTypedCharacter(QLineEdit* field);
+  void RejectNonNumeric(QLineEdit* field);
+  void ShowInvalid(const QString& text);
+  void ShowMessage(const QString& title, const QString& text, MessageIcon icon);
+  std::optional<double> FieldDouble(const QLineEdit* field) const;
+  std::optional<float> FieldSingle(const QLineEdit* field) const;
+  std::optional<std::int32_t> FieldLong(const QLineEdit* field) const;
+  QString ToText(const std::string& text) const { return QString::fromStdString(text); }
+
+  void BeatsOrBarsChange(QLineEdit* field, double limit);
+  void BeatsOrBarsValidate(QLineEdit* field, const QString& restored, bool& cancel);
+  std::optional<QString> NewBpmText() const;
+
+  // New length and phaser.
+  void NewSampClosingSteps();
+  void PhaserClosingSteps();
+  ButtonLabel* ArrowLabel(Arrow arrow, int index) const;
+  void ArrowMouseDown(Arrow arrow, int index, int button, int shift);
+  void ArrowMouseUp(Arrow arrow, int index);
+  void ArrowStep(Arrow arrow, int index, double step);
+  void HoldPass(Arrow arrow, int index);
+  QTimer* HoldTimer(Arrow arrow, int index) const;
+
+  UserDialogs& dialogs_;
+  SettingsStore& settings_;
+  NumberStyle style_;
+  OutputCommands output_;
+  ValidationFilter* validation_ = nullptr;
+
+  // The open file; none until the first successful open.
+  std::unique_ptr<vbMediaFile> currentWave_;
+  int dataIndex_ = 0;
+  int fmtIndex_ = 0;
+  WaveFormat currentFormat_;
+  QString openFolder_;
+  QString saveFolder_;
+
+  // Set while the program corrects the new-samples or phaser text itself, and while the
+  // new-samples handler writes its derived fields.
+  bool bInternalChange = false;
+  // The phaser value of the last valid text, used when the field is empty or not a number.
+  double lastPhaserValue_ = 1.0;
+  // The last text each typed-into field accepted, restored when a rejected text has no
+  // character before the caret to remove.
+  QHash<const QLineEdit*, QString> lastAccepted_;
+  // The field the program is writing: its caret counts as standing at the start.
+  const QLineEdit* writing_ = nullptr;
+  // One zero-interval timer per arrow drives its hold repeat: each pass is one step, then the
+  // event loop.
+  std::array<QTimer*, 6> holdTimers_{};
+  std::array<double, 6> holdSteps_{};
+
+  // Controls.
+  QLabel* LblFilePath = nullptr;
+  QPlainTextEdit* TxtDir = nullptr;
+  QGroupBox* FrmCalc = nullptr;
+  QGroupBox* FrmOrg = nullptr;
+  QGroupBox* FrmNew = nullptr;
+  QGroupBox* FrmSpan = nullptr;
+  std::array<QLabel*, 14> Lbl{};
+  QLineEdit* TxtBeats = nullptr;
+  QLineEdit* TxtBars = nullptr;
+  QLineEdit* TxtTotal = nullptr;
+  QLineEdit* TxtOrgSamp = nullptr;
+  QLineEdit* TxtOrgBytes = nullptr;
+  QLineEdit* TxtOrgBpm = nullptr;
+  QLineEdit* TxtChannels = nullptr;
+  QLineEdit* TxtAlign = nullptr;
+  QLineEdit* TxtFreq = nullptr;
+  QLineEdit* TxtNewSamp = nullptr;
+  QLineEdit* TxtNewBytes = nullptr;
+  QLineEdit* TxtNewBpm = nullptr;
+  QLineEdit* LblPhaser = nullptr;  // a text box despite its name
+  QLineEdit* TxtSpSamp = nullptr;
+  QLineEdit* TxtSpBytes = nullptr;
+  std::array<ButtonLabel*, 3> LblMinus{};
+  std::array<ButtonLabel*, 3> LblPlus{};
+  ButtonLabel* LblEditBpm = nullptr;
+  QCheckBox* ChkPhaser = nullptr;
+  QCheckBox* ChkReverse = nullptr;
+
+  QMenu* MnuFile = nullptr;
+  QMenu* MnuTools = nullptr;
+  QAction* MnuOpenWave = nullptr;
+  QAction* MnuFileSep1 = nullptr;
+  QAction* MnuSaveAsWave = nullptr;
+  QAction* MnuFileSep2 = nullptr;
+  QAction* MnuSpanAs = nullptr;
+  QAction* MnuFileSep3 = nullptr;
+  QAction* MnuExit = nullptr;
+  QAction* MnuShuffle = nullptr;
+  QAction* MnuToolsSep1 = nullptr;
+  QAction* MnuMixTo = nullptr;
+  QAction* MnuAbout = nullptr;
+};
+
+}  // namespace tactoria

@@ -1,0 +1,159 @@
+// Opening a wave file, the file dialogs and the controls a file unlocks.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <new>
+
+#include "app/button_label.h"
+#include "app/frm_main.h"
+#include "tempo/field_conversions.h"
+#include "wave/wave_validation.h"
+
+namespace tactoria {
+
+namespace {
+
+const QString kWaveFilter = QStringLiteral("Wave Files (*.wav)");
+
+// Folder and file name as one path, with ".wav" added unless the name ends in it (any case).
+QString ChosenPath(const UserDialogs::FileChoice& choice) {
+  QString path = choice.folder;
+  if (!path.endsWith(QLatin1Char('/'))) path += QLatin1Char('/');
+  path += choice.fileName;
+  if (choice.fileName.right(4).toLower() != QLatin1String(".wav")) path += QStringLiteral(".wav");
+  return path;
+}
+
+// The busy pointer over the application until Restore() or the end of the scope.
+class BusyPointer {
+ public:
+  BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyPointer() { Restore(); }
+  BusyPointer(const BusyPointer&) = delete;
+  BusyPointer& operator=(const BusyPointer&) = delete;
+  void Restore() {
+    if (active_) QApplication::restoreOverrideCursor();
+    active_ = false;
+  }
+
+ private:
+  bool active_ = true;
+};
+
+QString FromStd(const std::string& text) {
+  return QString::fromStdString(text);
+}
+
+}  // namespace
+
+QString FrmMain::ShowOpen(const QString& title) {
+  const QString caption = title.isEmpty() ? QStringLiteral("Open wave file") : title;
+  const auto choice = dialogs_.ChooseOpenFile(this, caption, openFolder_, kWaveFilter);
+  if (!choice) return {};
+  const QString path = ChosenPath(*choice);
+  openFolder_ = choice->folder;
+  return path;
+}
+
+QString FrmMain::ShowSave(const QString& title) {
+  const QString caption = title.isEmpty() ? QStringLiteral("Save File As") : title;
+  // A span names its files itself (base path, beat number, ".wav") and checks each one.
+  const bool span = title.left(4) == QLatin1String("Span");
+  QString folder = saveFolder_;
+  for (;;) {
+    const auto choice = dialogs_.ChooseSaveFile(this, caption, folder, kWaveFilter);
+    if (!choice) return {};
+    QString path = ChosenPath(*choice);
+    if (span) {
+      path.chop(4);  // ChosenPath made it end in ".wav"
+    } else if (FileExists(path)) {
+      const Answer answer =
+          dialogs_.Question(this, QStringLiteral("File Exists"),
+                            path + QStringLiteral(" aready exists. Do you want to overwrite file?."), false);
+      if (answer != Answer::Yes) {
+        folder = choice->folder;  // shown again where the user was
+        continue;
+      }
+    }
+    saveFolder_ = choice->folder;
+    return path;
+  }
+}
+
+void FrmMain::ReleaseCtrls() {
+  LblPlus[0]->setEnabled(true);
+  LblMinus[0]->setEnabled(true);
+  LblPlus[1]->setEnabled(true);
+  LblMinus[1]->setEnabled(true);
+  TxtBeats->setEnabled(true);
+  TxtBars->setEnabled(true);
+  TxtTotal->setEnabled(true);
+  MnuSaveAsWave->setEnabled(true);
+  MnuSpanAs->setEnabled(true);
+  MnuShuffle->setEnabled(true);
+  MnuMixTo->setEnabled(true);
+  TxtNewBytes->setEnabled(true);
+  TxtNewBpm->setEnabled(true);
+  TxtNewSamp->setEnabled(true);
+  LblEditBpm->setEnabled(true);
+  ChkReverse->setEnabled(true);
+  ChkPhaser->setEnabled(true);
+  TxtSpSamp->setEnabled(true);
+  TxtSpBytes->setEnabled(true);
+}
+
+void FrmMain::MnuOpenWave_Click() {
+  const QString path = ShowOpen();
+  if (path.isEmpty()) return;
+
+  if (currentWave_ && FromStd(currentWave_->FileName()) == path) {
+    const Answer answer = dialogs_.Question(
+        this, QStringLiteral("File Already Open"),
+        QStringLiteral("File is already open. Do you wish to reset the current open file?."), false);
+    if (answer != Answer::Yes) return;
+  }
+
+  BusyPointer busy;
+  // Read and check the file completely before anything of the open file changes.
+  std::unique_ptr<vbMediaFile> file;
+  WaveValidation validation;
+  Problem problem;
+  try {
+    OpenResult result = OpenWaveFile(path.toStdString());
+    if (result.wave) {
+      file = std::make_unique<vbMediaFile>(std::move(result.wave->file));
+      validation = result.wave->validation;
+    } else {
+      problem = std::move(result.problem);
+    }
+  } catch (const std::bad_alloc&) {
+    file.reset();
+    problem = ReadFailureProblem(FileResult::OutOfMemory);
+  }
+  if (!file) {
+    busy.Restore();
+    ShowMessage(FromStd(problem.title), FromStd(problem.message), MessageIcon::Critical);
+    return;
+  }
+
+  currentWave_ = std::move(file);
+  dataIndex_ = validation.dataIndex;
+  fmtIndex_ = validation.fmtIndex;
+  currentFormat_ = validation.format;
+
+  SetText(TxtAlign, FromStd(LongToText(currentFormat_.blockAlign)));
+  SetText(TxtChannels, FromStd(LongToText(currentFormat_.channels)));
+  TxtDir->setPlainText(path);
+  SetText(LblPhaser, QStringLiteral("1"));
+  ReleaseCtrls();
+  UpdateDisplay();
+  // The copies above run only for figures that changed. A file with the same frame count as
+  // the one before keeps the new length, whose byte count and tempo must follow this file's
+  // block alignment and sample rate.
+  TxtNewSamp_Change();
+}
+
+}  // namespace tactoria

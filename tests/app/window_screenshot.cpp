@@ -1,0 +1,46 @@
+// Draws the main window with a file open into a PNG, for the README:
+//   xvfb-run -a app_screenshot docs/window.png
+// Not a test: the file is made here, and the dialogs are answered by script.
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+
+#include "app/frm_main.h"
+#include "support/riff_builder.h"
+#include "support/scripted_dialogs.h"
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  if (argc < 2) {
+    qWarning("usage: app_screenshot OUTPUT.png");
+    return 2;
+  }
+  using namespace tactoria;
+  using namespace tactoria::testing;
+
+  const QString folder = QDir::temp().filePath(QStringLiteral("tactoria-demo/loops"));
+  QDir().mkpath(folder);
+  const QString path = folder + QStringLiteral("/break_120bpm.wav");
+  WriteBytes(path.toStdString(), RiffBytes({{"fmt ", PcmFormat(2, 44100, 16)}, {"data", Ramp(88200 * 4)}}));
+
+  ScriptedDialogs dialogs;
+  MemorySettings settings;
+  FrmMain window(dialogs, settings);
+  window.show();
+  if (!QTest::qWaitForWindowExposed(&window)) return 1;
+
+  dialogs.openChoices.push_back(UserDialogs::FileChoice{folder, QStringLiteral("break_120bpm.wav")});
+  window.MnuOpenWave_Click();
+  window.findChild<QLineEdit*>(QStringLiteral("TxtBars"))->setText(QStringLiteral("2"));
+  dialogs.inputs.push_back(QStringLiteral("236"));
+  window.LblEditBpm_Click();
+  window.findChild<QCheckBox*>(QStringLiteral("ChkPhaser"))->setChecked(true);
+  window.findChild<QLineEdit*>(QStringLiteral("LblPhaser"))->setText(QStringLiteral("16"));
+  QTest::qWait(100);
+
+  if (!window.grab().save(QString::fromLocal8Bit(argv[1]))) return 1;
+  QDir(folder).removeRecursively();
+  return dialogs.Messages().empty() ? 0 : 1;
+}
