@@ -18,7 +18,7 @@ constexpr std::int64_t kMaxBytes = std::int64_t{1} << 31;
 template <std::size_t N>
 struct FixedCopy {
   static constexpr std::size_t size() { return N; }
-  void operator()(std::byte* to, const std::byte* from) const { std::memcpy(to, from, N); }
+  void operator()(std::byte* to, const std::byte* from) const { vbmovsb(to, from, N); }
 };
 
 struct AnyCopy {
@@ -113,10 +113,10 @@ template <std::size_t B>
 void ReverseFixedBlocks(std::byte* data, std::size_t blocks) {
   for (std::byte *lo = data, *hi = data + (blocks - 1) * B; lo < hi; lo += B, hi -= B) {
     std::byte a[B], b[B];
-    std::memcpy(a, lo, B);
-    std::memcpy(b, hi, B);
-    std::memcpy(lo, b, B);
-    std::memcpy(hi, a, B);
+    vbmovsb(a, lo, B);
+    vbmovsb(b, hi, B);
+    vbmovsb(lo, b, B);
+    vbmovsb(hi, a, B);
   }
 }
 
