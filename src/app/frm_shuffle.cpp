@@ -9,6 +9,7 @@
 #include <new>
 #include <random>
 
+#include "app/button_label.h"
 #include "app/main_window_state.h"
 #include "app/output_busy.h"
 #include "app/user_dialogs.h"
@@ -27,46 +28,31 @@ double NextUniform() {
   return static_cast<double>(generator()) / 4294967296.0;
 }
 
-}  // namespace
+// Shows an arrow label pressed (dark grey on white) or at rest (white on dark grey).
+void ShowPressed(ButtonLabel* label, bool pressed) {
+  label->setStyleSheet(pressed ? kPressedStyle : kNormalStyle);
+}
 
-OutputArrowLabel::OutputArrowLabel(const QString& glyph, QWidget* parent) : QLabel(glyph, parent) {
-  setAlignment(Qt::AlignCenter);
-  QFont small = font();
+ButtonLabel* MakeArrow(const QString& glyph, QWidget* parent) {
+  auto* label = new ButtonLabel(glyph, parent);
+  label->setAlignment(Qt::AlignCenter);
+  QFont small = label->font();
   small.setPointSizeF(8.25);
-  setFont(small);
-  ShowPressed(false);
+  label->setFont(small);
+  ShowPressed(label, false);
+  QObject::connect(label, &ButtonLabel::MouseDown, label, [label] { ShowPressed(label, true); });
+  QObject::connect(label, &ButtonLabel::MouseUp, label, [label] { ShowPressed(label, false); });
+  return label;
 }
 
-void OutputArrowLabel::ShowPressed(bool pressed) {
-  setStyleSheet(pressed ? kPressedStyle : kNormalStyle);
-}
-
-void OutputArrowLabel::mousePressEvent(QMouseEvent* event) {
-  ShowPressed(true);
-  event->accept();
-}
-
-void OutputArrowLabel::mouseReleaseEvent(QMouseEvent* event) {
-  ShowPressed(false);
-  event->accept();
-  // The release that ends a double click is not a click of its own.
-  const bool wasDouble = afterDoubleClick_;
-  afterDoubleClick_ = false;
-  if (!wasDouble && rect().contains(event->position().toPoint())) emit clicked();
-}
-
-void OutputArrowLabel::mouseDoubleClickEvent(QMouseEvent* event) {
-  event->accept();
-  afterDoubleClick_ = true;
-  emit doubleClicked();
-}
+}  // namespace
 
 FrmShuffle::FrmShuffle(MainWindowState& window, QWidget* parent)
     : QDialog(parent),
       window_(window),
       lstShuffle_(new QListWidget(this)),
-      lblUp_(new OutputArrowLabel(QStringLiteral("\u25B2"), this)),
-      lblDown_(new OutputArrowLabel(QStringLiteral("\u25BC"), this)),
+      lblUp_(MakeArrow(QStringLiteral("\u25B2"), this)),
+      lblDown_(MakeArrow(QStringLiteral("\u25BC"), this)),
       cmdOK_(new QPushButton(QStringLiteral("Apply"), this)),
       cmdReset_(new QPushButton(QStringLiteral("Reset"), this)),
       cmdRandomize_(new QPushButton(QStringLiteral("Randomize"), this)),
@@ -100,10 +86,10 @@ FrmShuffle::FrmShuffle(MainWindowState& window, QWidget* parent)
   setTabOrder(cmdOK_, cmdReset_);
   setTabOrder(cmdReset_, cmdRandomize_);
 
-  connect(lblUp_, &OutputArrowLabel::clicked, this, [this] { Move(false); });
-  connect(lblUp_, &OutputArrowLabel::doubleClicked, this, [this] { Move(false); });
-  connect(lblDown_, &OutputArrowLabel::clicked, this, [this] { Move(true); });
-  connect(lblDown_, &OutputArrowLabel::doubleClicked, this, [this] { Move(true); });
+  connect(lblUp_, &ButtonLabel::Click, this, [this] { Move(false); });
+  connect(lblUp_, &ButtonLabel::DblClick, this, [this] { Move(false); });
+  connect(lblDown_, &ButtonLabel::Click, this, [this] { Move(true); });
+  connect(lblDown_, &ButtonLabel::DblClick, this, [this] { Move(true); });
   connect(cmdOK_, &QPushButton::clicked, this, &FrmShuffle::CmdOK_Click);
   connect(cmdReset_, &QPushButton::clicked, this, &FrmShuffle::CmdReset_Click);
   connect(cmdRandomize_, &QPushButton::clicked, this, &FrmShuffle::CmdRandomize_Click);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QLabel>
 
 #include "beats/shuffle_order.h"
 
@@ -11,29 +10,8 @@ class QPushButton;
 
 namespace tactoria {
 
+class ButtonLabel;
 class MainWindowState;
-
-// A label used as a button: white on dark grey, shown inverted while the mouse is down.
-// A double click gives a click and then a double click.
-class OutputArrowLabel : public QLabel {
-  Q_OBJECT
-
- public:
-  OutputArrowLabel(const QString& glyph, QWidget* parent);
-
- signals:
-  void clicked();
-  void doubleClicked();
-
- protected:
-  void mousePressEvent(QMouseEvent* event) override;
-  void mouseReleaseEvent(QMouseEvent* event) override;
-  void mouseDoubleClickEvent(QMouseEvent* event) override;
-
- private:
-  void ShowPressed(bool pressed);
-  bool afterDoubleClick_ = false;
-};
 
 // The modal dialog that reorders the open sound's beats. The list widget shows `rows_`;
 // every exchange is made on both.
@@ -47,8 +25,8 @@ class FrmShuffle : public QDialog {
   QPushButton* CmdOK() const { return cmdOK_; }
   QPushButton* CmdReset() const { return cmdReset_; }
   QPushButton* CmdRandomize() const { return cmdRandomize_; }
-  OutputArrowLabel* LblUp() const { return lblUp_; }
-  OutputArrowLabel* LblDown() const { return lblDown_; }
+  ButtonLabel* LblUp() const { return lblUp_; }
+  ButtonLabel* LblDown() const { return lblDown_; }
   QProgressBar* Progbar() const { return progbar_; }
   const ShuffleRows& Rows() const { return rows_; }
 
@@ -71,8 +49,8 @@ class FrmShuffle : public QDialog {
   MainWindowState& window_;
   ShuffleRows rows_;
   QListWidget* lstShuffle_;
-  OutputArrowLabel* lblUp_;
-  OutputArrowLabel* lblDown_;
+  ButtonLabel* lblUp_;
+  ButtonLabel* lblDown_;
   QPushButton* cmdOK_;
   QPushButton* cmdReset_;
   QPushButton* cmdRandomize_;

@@ -3,6 +3,7 @@ add_library(tactoria_output STATIC
   output_texts.cpp
   frm_progress.cpp
   frm_shuffle.cpp
+  button_label.cpp
 )
 set_target_properties(tactoria_output PROPERTIES AUTOMOC ON)
 target_include_directories(tactoria_output PUBLIC ${PROJECT_SOURCE_DIR}/src)

@@ -3,7 +3,6 @@ configure_file(tactoria_version.h.in ${CMAKE_CURRENT_BINARY_DIR}/generated/app/t
 
 add_library(tactoria_app STATIC
   app_icon.cpp
-  button_label.cpp
   validation_filter.cpp
   frm_about.cpp
   frm_main.cpp

@@ -1,6 +1,9 @@
 // Draws the main window with a file open into a PNG, for the README:
 //   xvfb-run -a app_screenshot docs/window.png
-// Not a test: the file is made here, and the dialogs are answered by script.
+// or, with --walkthrough, the pictures of the README's walkthrough into a folder
+// (walkthrough_shots.cpp):
+//   xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" app_screenshot --walkthrough docs
+// Not a test: the files are made here, and the dialogs are answered by the tool.
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -11,10 +14,16 @@
 #include "support/riff_builder.h"
 #include "support/scripted_dialogs.h"
 
+namespace tactoria::testing {
+int RunWalkthrough(const QString& docs);
+}
+
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  if (argc < 2) {
-    qWarning("usage: app_screenshot OUTPUT.png");
+  if (argc == 3 && QString::fromLocal8Bit(argv[1]) == QLatin1String("--walkthrough"))
+    return tactoria::testing::RunWalkthrough(QString::fromLocal8Bit(argv[2]));
+  if (argc != 2) {
+    qWarning("usage: app_screenshot OUTPUT.png | app_screenshot --walkthrough FOLDER");
     return 2;
   }
   using namespace tactoria;

@@ -1,209 +1,242 @@
-// The save, span and mix jobs of tactoria-cli, run as a separate process on small files.
+// tactoria-cli run as a separate process on small files: its jobs, refusals and usage errors. What
+// it writes is compared byte for byte with files built here, not read back by the program's reader.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
 
-#include "cli/run_tool.h"
-#include "cli/tool_files.h"
 #include "cli_jobs.h"
+#include "support/riff_builder.h"
 
 namespace tactoria::testing {
 namespace {
 
-class CliJobs : public ::testing::Test {
- protected:
-  // Writes IN (16-bit stereo unless told otherwise) and returns its path.
-  std::string WriteInput(const Bytes& data, const std::string& name = "in.wav", int channels = 2,
-                         int bits = 16) {
-    const std::string path = dir_ / name;
-    WriteBytes(path, WaveBytes(data, channels, 44100, bits));
-    return path;
-  }
+using ::testing::HasSubstr;
 
-  TempDir dir_;
+struct ToolRun {
+  int status = -1;  // -1 when the tool did not exit normally
+  std::string out;
+  std::string err;
 };
 
-TEST_F(CliJobs, SaveUnchangedWritesOnlyFormatAndIdenticalData) {
-  const Bytes data = Ramp(40);
-  RiffOptions lowerCase;
-  lowerCase.header = "riff";
-  const std::string in = dir_ / "in.wav";
-  WriteBytes(in, WaveBytes(data, 2, 44100, 16, {{"LIST", Ramp(5, 90), {}}}, lowerCase));
-
-  const ToolRun run = RunTool({"save", in, dir_ / "out.wav"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  const WrittenFile out = ReadWritten(dir_ / "out.wav");
-  EXPECT_EQ(out.header, FourCC("riff"));
-  EXPECT_EQ(out.form, FourCC("WAVE"));
-  ASSERT_EQ(out.chunks.size(), 2u);
-  EXPECT_EQ(out.chunks[0].first, "fmt ");
-  EXPECT_EQ(out.chunks[0].second, PcmFormat(2, 44100, 16));
-  EXPECT_EQ(out.chunks[1].first, "data");
-  EXPECT_EQ(out.chunks[1].second, data);
+std::string Text(const Bytes& bytes) {
+  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
 }
 
-TEST_F(CliJobs, FramesAndBpmSetTheNewLength) {
-  const Bytes data = Ramp(16);  // 4 frames of 4 bytes
-  const std::string in = WriteInput(data);
-
-  ToolRun run = RunTool({"save", in, dir_ / "seven.wav", "--frames", "7"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(ReadWritten(dir_ / "seven.wav").Chunk("data"), PickFrames(data, {0, 0, 1, 2, 2, 2, 3}, 4));
-
-  // 133 bpm at 44100 Hz, one bar of 4 beats: 79578.945 frames, rounded to 79579.
-  run = RunTool({"save", in, dir_ / "tempo.wav", "--bpm", "133"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  const Bytes tempo = ReadWritten(dir_ / "tempo.wav").Chunk("data");
-  ASSERT_EQ(tempo.size(), 79579u * 4);
-  EXPECT_TRUE(std::equal(tempo.end() - 4, tempo.end(), data.end() - 4));
+// Every argument is quoted, so names such as "loop[3].wav" reach the tool as written.
+ToolRun RunTool(const std::vector<std::string>& args) {
+  const TempDir scratch;
+  std::string command = "'" TACTORIA_CLI_PATH "'";
+  for (const std::string& arg : args) command += " '" + arg + "'";
+  command += " >" + (scratch / "out") + " 2>" + (scratch / "err");
+  const int status = std::system(command.c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Text(ReadBytes(scratch / "out")),
+          Text(ReadBytes(scratch / "err"))};
 }
 
-TEST_F(CliJobs, PhaserComesBeforeReverse) {
-  const Bytes data = Ramp(64);  // 16 frames: phaser value 1 gives an offset of 4 frames
-  const std::string in = WriteInput(data);
-  const ToolRun run = RunTool({"save", in, dir_ / "out.wav", "--phaser", "1", "--reverse"});
-  ASSERT_EQ(run.status, 0) << run.err;
-
-  std::vector<int> phased(16);
-  for (int j = 0; j < 16; ++j) phased[j] = (j % 2 == 1 && j <= 12) ? j + 3 : j;
-  std::reverse(phased.begin(), phased.end());
-  EXPECT_EQ(ReadWritten(dir_ / "out.wav").Chunk("data"), PickFrames(data, phased, 4));
+// A PCM wave file of "fmt " and "data" only: what the tool writes for Save As.
+Bytes WaveBytes(const Bytes& data, int channels = 2, int sampleRate = 44100, int bits = 16,
+                const RiffOptions& options = {}) {
+  return RiffBytes({{"fmt ", PcmFormat(channels, sampleRate, bits)}, {"data", data}}, options);
 }
 
-TEST_F(CliJobs, ExistingOutputIsReplacedOnlyWithForce) {
-  const std::string in = WriteInput(Ramp(16));
-  const std::string out = dir_ / "out.wav";
+// The frames of `source` (frames of `blockAlign` bytes) in the order given.
+Bytes PickFrames(const Bytes& source, const std::vector<int>& frames, int blockAlign = 4) {
+  Bytes out;
+  for (int frame : frames) {
+    const auto first = source.begin() + static_cast<std::ptrdiff_t>(frame) * blockAlign;
+    out.insert(out.end(), first, first + blockAlign);
+  }
+  return out;
+}
+
+class CliTool : public ::testing::Test {
+ protected:
+  void SetUp() override { Input(WaveBytes(Ramp(64))); }  // 16 frames of 4 bytes
+  std::string Input(const Bytes& bytes) {
+    WriteBytes(in_, bytes);
+    return in_;
+  }
+  // Saves `in` with `edits` (replacing the last output) and returns the bytes written.
+  Bytes Save(const Bytes& in, const std::vector<std::string>& edits) {
+    std::vector<std::string> args{"save", Input(in), out_, "--force"};
+    args.insert(args.end(), edits.begin(), edits.end());
+    last_ = RunTool(args);
+    EXPECT_EQ(last_.status, 0) << last_.err;
+    return ReadBytes(out_);
+  }
+  TempDir dir_;
+  const std::string in_ = dir_ / "in.wav", out_ = dir_ / "out.wav";
+  ToolRun last_;
+};
+
+TEST_F(CliTool, SaveRendersInTheWindowsOrder) {
+  const Bytes four = Ramp(16), sixteen = Ramp(64);  // frames of 4 bytes
+  // Unchanged: only "fmt " and "data", the header id as read.
+  const Bytes in =
+      RiffBytes({{"LIST", Ramp(5)}, {"fmt ", PcmFormat(2, 44100, 16)}, {"data", four}}, {"riff"});
+  EXPECT_EQ(Save(in, {}), WaveBytes(four, 2, 44100, 16, {"riff"}));
+  EXPECT_EQ(Save(WaveBytes(four), {"--frames", "7"}), WaveBytes(PickFrames(four, {0, 0, 1, 2, 2, 2, 3})));
+  // 13 bars of 1 beat at 5292000 bpm are 6.5 frames, rounded half to even.
+  EXPECT_EQ(Save(WaveBytes(four), {"--bpm", "5292000", "--bars", "13", "--beats", "1"}),
+            WaveBytes(PickFrames(four, {0, 1, 1, 2, 2, 3})));
+  // Phaser value 1 is an offset of 4 frames; the phased sound is then reversed.
+  EXPECT_EQ(Save(WaveBytes(sixteen), {"--phaser", "1", "--reverse"}),
+            WaveBytes(PickFrames(sixteen, {15, 14, 13, 12, 14, 10, 12, 8, 10, 6, 8, 4, 6, 2, 4, 0})));
+  // 16-bit mono in 4 blocks of 250 bytes; the 2 bytes left over are zeroed.
+  const Bytes mono = Ramp(1002);
+  Bytes blocks = PickFrames(mono, {2, 0, 3, 1}, 250);
+  blocks.resize(1002);
+  EXPECT_EQ(Save(WaveBytes(mono, 1), {"--order", "3,1,4,2"}), WaveBytes(blocks, 1));
+
+  // An existing output is replaced only with --force.
   const Bytes former = Ramp(7, 200);
-  WriteBytes(out, former);
-
-  ToolRun run = RunTool({"save", in, out, "--reverse"});
+  WriteBytes(out_, former);
+  const ToolRun run = RunTool({"save", in_, out_});
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("already exists"), std::string::npos) << run.err;
-  EXPECT_EQ(ReadBytes(out), former);
-
-  run = RunTool({"save", in, out, "--reverse", "--force"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(ReadWritten(out).Chunk("data"), PickFrames(Ramp(16), {3, 2, 1, 0}, 4));
+  EXPECT_THAT(run.err, HasSubstr("already exists"));
+  EXPECT_EQ(ReadBytes(out_), former);
 }
 
-TEST_F(CliJobs, SpanWritesOneFilePerBeat) {
-  const Bytes data = Ramp(40);  // 10 frames in 4 beats: 2 frames (8 bytes) each, 2 frames left over
-  const std::string in = WriteInput(data);
-  const ToolRun run = RunTool({"span", in, dir_ / "loop.wav", "--beats", "4"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(dir_.Names(),
-            (std::vector<std::string>{"in.wav", "loop[1].wav", "loop[2].wav", "loop[3].wav", "loop[4].wav"}));
-  for (int n = 1; n <= 4; ++n) {
-    const WrittenFile beat = ReadWritten(dir_ / ("loop[" + std::to_string(n) + "].wav"));
-    EXPECT_EQ(beat.Chunk("fmt "), PcmFormat(2, 44100, 16));
-    EXPECT_EQ(beat.Chunk("data"), Bytes(data.begin() + (n - 1) * 8, data.begin() + n * 8)) << n;
-  }
-}
-
-TEST_F(CliJobs, SpanChecksEveryTargetBeforeWritingAny) {
-  const Bytes data = Ramp(32);
-  const std::string in = WriteInput(data);
+TEST_F(CliTool, SpanWritesEveryBeatOrNone) {
+  const Bytes data = Ramp(40);  // 10 frames in 4 beats: 2 frames each, 2 left over
+  std::vector<std::string> span{"span", Input(WaveBytes(data)), dir_ / "loop.wav", "--beats", "4"};
+  const auto beat = [&](int n) { return dir_ / ("loop[" + std::to_string(n) + "].wav"); };
   const Bytes former = Ramp(3, 100);
-  WriteBytes(dir_ / "loop[3].wav", former);
+  WriteBytes(beat(3), former);
 
-  ToolRun run = RunTool({"span", in, dir_ / "loop", "--beats", "4"});
+  // Every target is checked before any is written.
+  ToolRun run = RunTool(span);
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("loop[3].wav"), std::string::npos) << run.err;
+  EXPECT_THAT(run.err, HasSubstr("loop[3].wav"));
   EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.wav", "loop[3].wav"}));
-  EXPECT_EQ(ReadBytes(dir_ / "loop[3].wav"), former);
+  EXPECT_EQ(ReadBytes(beat(3)), former);
 
-  run = RunTool({"span", in, dir_ / "loop", "--beats", "4", "--force"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(ReadWritten(dir_ / "loop[3].wav").Chunk("data"), Bytes(data.begin() + 16, data.begin() + 24));
-}
+  span.push_back("--force");
+  run = RunTool(span);
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(dir_.Names().size(), 5u);
+  for (int n = 1; n <= 4; ++n)
+    EXPECT_EQ(ReadBytes(beat(n)), WaveBytes(PickFrames(data, {2 * n - 2, 2 * n - 1})));
 
-TEST_F(CliJobs, SpanTakesBackItsFilesWhenABeatCannotBeWritten) {
-  const std::string in = WriteInput(Ramp(32));
-  std::filesystem::create_directory(dir_ / "loop[3].wav");  // no file can replace a folder
-  const ToolRun run = RunTool({"span", in, dir_ / "loop", "--beats", "4", "--force"});
+  // Beat 3 cannot be written over a folder: beats 1 and 2, which this run wrote, are taken back.
+  std::filesystem::remove(beat(3));
+  std::filesystem::create_directory(beat(3));
+  run = RunTool(span);
   EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("loop[3].wav"), std::string::npos) << run.err;
-  EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.wav", "loop[3].wav"}));
+  EXPECT_THAT(run.err, HasSubstr("loop[3].wav"));
+  EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.wav", "loop[3].wav", "loop[4].wav"}));
 }
 
-TEST_F(CliJobs, MixInterleavesIntoTheSecondFile) {
-  const Bytes rendered = Ramp(12, 1);  // 3 frames
-  const Bytes second = Ramp(24, 101);  // 6 frames
-  const std::string in = WriteInput(rendered);
-  const std::string other = dir_ / "second.wav";
-  const Bytes note = Ramp(5, 200);
-  WriteBytes(other,
-             RiffBytes({{"fmt ", PcmFormat(2, 44100, 16), {}}, {"data", second, {}}, {"LIST", note, {}}}));
-
-  const ToolRun run = RunTool({"mix", in, other, dir_ / "mix.wav"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  const WrittenFile mix = ReadWritten(dir_ / "mix.wav");
-  ASSERT_EQ(mix.chunks.size(), 3u);
-  EXPECT_EQ(mix.chunks[2].first, "LIST");
-  EXPECT_EQ(mix.chunks[2].second, note);
-  Bytes expected = PickFrames(rendered, {0}, 4);
-  for (const Bytes& frame :
-       {PickFrames(second, {1}, 4), PickFrames(rendered, {2}, 4), PickFrames(second, {3, 4, 5}, 4)}) {
-    expected.insert(expected.end(), frame.begin(), frame.end());
-  }
-  EXPECT_EQ(mix.Chunk("data"), expected);
-}
-
-TEST_F(CliJobs, MixRefusesAnotherFormat) {
-  const std::string in = WriteInput(Ramp(12));
-  const std::string other = dir_ / "second.wav";
-  WriteBytes(other, WaveBytes(Ramp(24), 2, 22050, 16));
-  const ToolRun run = RunTool({"mix", in, other, dir_ / "mix.wav"});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_NE(run.err.find("Unable to mix to this file. Wave format is different to the current open file."),
-            std::string::npos)
-      << run.err;
-  EXPECT_FALSE(std::filesystem::exists(dir_ / "mix.wav"));
-}
-
-TEST_F(CliJobs, OrderMovesWholeBlocksAndZeroesTheRest) {
-  const Bytes data = Ramp(1002);  // 16-bit mono: 4 blocks of 250 bytes, 2 bytes left over
-  const std::string in = WriteInput(data, "in.wav", 1, 16);
-  const ToolRun run = RunTool({"save", in, dir_ / "out.wav", "--order", "3,1,4,2"});
-  ASSERT_EQ(run.status, 0) << run.err;
-  Bytes expected;
-  for (int block : {2, 0, 3, 1}) {
-    expected.insert(expected.end(), data.begin() + block * 250, data.begin() + block * 250 + 250);
-  }
-  expected.insert(expected.end(), 2, std::byte{0});
-  EXPECT_EQ(ReadWritten(dir_ / "out.wav").Chunk("data"), expected);
-}
-
-TEST_F(CliJobs, ShuffleIsRepeatableFromItsSeed) {
-  const Bytes data = Ramp(64);  // 16 frames, one per beat with 4 beats x 4 bars
-  const std::string in = WriteInput(data);
-  const std::vector<std::string> shuffle{"--beats", "4", "--bars", "4", "--shuffle"};
-  auto run = [&](const std::string& out, std::vector<std::string> extra) {
-    std::vector<std::string> args{"save", in, dir_ / out};
-    args.insert(args.end(), shuffle.begin(), shuffle.end());
-    args.insert(args.end(), extra.begin(), extra.end());
-    return RunTool(args);
+TEST_F(CliTool, MixInterleavesIntoTheSecondFileOfTheSameFormat) {
+  const Bytes rendered = Ramp(12, 1), second = Ramp(24, 101);  // 3 and 6 frames
+  const auto secondFile = [](const Bytes& data) {
+    return RiffBytes({{"fmt ", PcmFormat(2, 44100, 16)}, {"data", data}, {"LIST", Ramp(5, 200)}});
   };
+  const std::string in = Input(WaveBytes(rendered)), other = dir_ / "second.wav";
+  WriteBytes(other, secondFile(second));
+  ToolRun run = RunTool({"mix", in, other, dir_ / "mix.wav"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  Bytes mixed = second;  // R0, S1, R2, S3, S4, S5; the second file's other chunks kept
+  for (int f : {0, 2}) std::copy_n(rendered.begin() + 4 * f, 4, mixed.begin() + 4 * f);
+  EXPECT_EQ(ReadBytes(dir_ / "mix.wav"), secondFile(mixed));
 
-  ToolRun seeded = run("seeded.wav", {"--seed", "12345"});
-  ASSERT_EQ(seeded.status, 0) << seeded.err;
-  EXPECT_NE(seeded.err.find("12345"), std::string::npos) << seeded.err;
-  const std::vector<std::int32_t> order = cli::ShuffledOrder(4, 4, 12345);
-  std::vector<int> frames(order.begin(), order.end());
-  for (int& frame : frames) frame -= 1;
-  ASSERT_FALSE(std::is_sorted(frames.begin(), frames.end()));
-  EXPECT_EQ(ReadWritten(dir_ / "seeded.wav").Chunk("data"), PickFrames(data, frames, 4));
+  WriteBytes(other, WaveBytes(second, 2, 22050));
+  run = RunTool({"mix", in, other, dir_ / "refused.wav"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_THAT(run.err,
+              HasSubstr("Unable to mix to this file. Wave format is different to the current open file."));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "refused.wav"));
+}
 
-  // A run without a seed prints the one it drew; giving it back repeats the run.
-  const ToolRun fresh = run("fresh.wav", {});
-  ASSERT_EQ(fresh.status, 0) << fresh.err;
-  const std::size_t at = fresh.err.find("seed ");
-  ASSERT_NE(at, std::string::npos) << fresh.err;
-  const std::string seed =
-      fresh.err.substr(at + 5, fresh.err.find_first_not_of("0123456789", at + 5) - at - 5);
-  const ToolRun again = run("again.wav", {"--seed", seed});
-  ASSERT_EQ(again.status, 0) << again.err;
-  EXPECT_EQ(ReadBytes(dir_ / "again.wav"), ReadBytes(dir_ / "fresh.wav"));
+TEST_F(CliTool, ShuffleRepeatsFromThePrintedSeed) {
+  const Bytes data = WaveBytes(Ramp(64));  // 16 frames, one per beat with 4 beats x 4 bars
+  const Bytes first = Save(data, {"--bars", "4", "--shuffle"});
+  const std::size_t at = last_.err.find("seed ");
+  ASSERT_NE(at, std::string::npos) << last_.err;
+  const std::uint64_t seed = std::stoull(last_.err.substr(at + 5));
+
+  std::vector<int> frames;
+  for (std::int32_t beat : cli::ShuffledOrder(4, 4, seed)) frames.push_back(beat - 1);
+  EXPECT_FALSE(std::is_sorted(frames.begin(), frames.end()));
+  EXPECT_EQ(first, WaveBytes(PickFrames(Ramp(64), frames)));
+  EXPECT_EQ(Save(data, {"--bars", "4", "--shuffle", "--seed", std::to_string(seed)}), first);
+}
+
+TEST_F(CliTool, UsageErrorsExitTwoAndWriteNothing) {
+  // Arguments starting with an option are given to "save IN OUT".
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+      {{}, ""},
+      {{"span", in_, dir_ / "beat", "--beats", "0.5"}, "Beat(s) and Bar(s) must be greater or equal than 1."},
+      {{"--order", "2,1,4,3", "--shuffle"}, "excludes"},
+      {{"--frames", "5", "--bpm", "120"}, "excludes"},
+      {{"--seed", "3"}, "--shuffle"},
+      {{"--beats", "33"}, "Invalid value. Cannot be greater than 32."},
+      {{"--bars", "0"}, "Invalid beat(s) value."},
+      {{"--frames", "0"}, "Invalid. Value must be greater than 0."},
+      {{"--frames", "2147483648"}, "Invalid. The samples value has overflowed."},
+      {{"--frames", "7.5"}, "whole number"},
+      {{"--bpm", "0.0000001"}, "Invalid. The samples value has overflowed."},
+      // 16 frames allow a phaser value of at most 2; 40 frames allow 5.
+      {{"--phaser", "2.5"}, "Invalid. Value cannot be greater than the (samples / 8)."},
+      {{"--phaser", "5.5", "--frames", "40"}, "(samples / 8)"},
+      {{"--order", "1,2,2,4"}, "from 1 to 4"},
+      {{"--beats", "32", "--bars", "65", "--shuffle"}, "Beats * bars need's to be less than 2048."},
+      {{"--beats", "0.4", "--shuffle"}, "Beats * bars need's to be a higher value than 0."},
+  };
+  for (auto [args, text] : cases) {
+    if (!args.empty() && args[0].starts_with("--")) args.insert(args.begin(), {"save", in_, out_});
+    const ToolRun run = RunTool(args);
+    EXPECT_EQ(run.status, 2) << ::testing::PrintToString(args);
+    EXPECT_THAT(run.err, HasSubstr(text));
+  }
+  EXPECT_EQ(dir_.Names(), std::vector<std::string>{"in.wav"});
+}
+
+TEST_F(CliTool, RefusedFilesExitOneWithTheWindowsMessage) {
+  const auto format = [](unsigned tag) { return RiffChunk{"fmt ", PcmFormat(2, 44100, 16, tag)}; };
+  const std::string header = dir_ / "header.wav", tag = dir_ / "tag.wav", align = dir_ / "align.wav";
+  WriteBytes(header, RiffBytes({format(1), {"data", Ramp(8)}}, {"Riff"}));
+  WriteBytes(tag, RiffBytes({format(3), {"data", Ramp(8)}}));
+  WriteBytes(align, WaveBytes(Ramp(6)));
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+      {{"info", header}, "Invalid riff file."},
+      {{"mix", in_, tag, out_}, "This application only supports WAVE PCM FORMAT."},
+      {{"save", align, out_}, "The block alignment in this wave file is invalid."},
+      {{"save", dir_ / "missing.wav", out_}, "Unable to open wave file. Maybe open by another application."},
+  };
+  for (const auto& [args, message] : cases) {
+    const ToolRun run = RunTool(args);
+    EXPECT_EQ(run.status, 1) << message;
+    EXPECT_THAT(run.err, HasSubstr("tactoria-cli: " + message));
+  }
+  EXPECT_FALSE(std::filesystem::exists(out_));
+}
+
+TEST_F(CliTool, InfoShowsTheWindowsFigures) {
+  const ToolRun version = RunTool({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, "tactoria-cli " TACTORIA_VERSION "\n");
+
+  WriteBytes(in_, WaveBytes(Ramp(100000), 1, 44100, 8));
+  ToolRun run = RunTool({"info", in_, "--beats", "2.5", "--bars", "2"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  for (const char* line : {"Samples: 100000\n", "Bytes: 100000\n", "Bpm: 132.3\n", "Channels: 1\n",
+                           "Alignment: 1\n", "Frequency: 44100\n", "Total: 5\n", "Span samples: 20000\n",
+                           "Span bytes: 20000\n", "  data 100000\n"})
+    EXPECT_THAT(run.out, HasSubstr(line));
+
+  WriteBytes(in_, RiffBytes({{"LIST", Ramp(5)}, {"fmt ", PcmFormat(2, 44100, 16)}, {"data", Ramp(352800)}}));
+  run = RunTool({"info", in_, "--json"});
+  nlohmann::json expected = nlohmann::json::parse(R"({"channels": 2, "sample_rate": 44100, "block_align": 4,
+      "bits_per_sample": 16, "bytes": 352800, "frames": 88200, "bpm": 120, "beats": 4, "bars": 1, "total": 4,
+      "span_frames": 22050, "span_bytes": 88200, "chunks": [{"id": "LIST", "size": 5},
+      {"id": "fmt ", "size": 16}, {"id": "data", "size": 352800}]})");
+  expected["path"] = in_;
+  EXPECT_EQ(nlohmann::json::parse(run.out), expected) << run.out;
 }
 
 }  // namespace

@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
+#include "process/frame_choice.h"
 #include "process/sound_routines.h"
 #include "test_frames.h"
 
@@ -13,96 +15,135 @@ namespace {
 using testing::Bytes;
 using testing::MakeFrames;
 using testing::PickFrames;
+using Frames = std::vector<std::int64_t>;
 
-WaveFormat Format(int blockAlign, int channels) {
+// The double-division formula itself: q = M / i, r = L / q, rounded half to even.
+std::int64_t Formula(std::int64_t last, std::int64_t m, std::int64_t i) {
+  if (i == 0) return 0;
+  const double q = static_cast<double>(m) / static_cast<double>(i);
+  return static_cast<std::int64_t>(std::nearbyint(static_cast<double>(last) / q));
+}
+
+Frames Order(std::int64_t frames, std::int64_t newFrames) {
+  Frames order;
+  for (std::int64_t i = 0; i < newFrames; ++i) order.push_back(Formula(frames - 1, newFrames - 1, i));
+  return order;
+}
+
+TEST(FrameChoice, FastChoiceEqualsTheDoubleFormula) {
+  // `count` steps of the fast chooser from index `first`.
+  const auto expectFormula = [](std::int64_t last, std::int64_t m, std::int64_t first, std::int64_t count) {
+    FrameChooser chooser(last, m, first);
+    for (std::int64_t i = first; i < first + count && i <= m; ++i)
+      ASSERT_EQ(chooser.Next(), Formula(last, m, i)) << "L=" << last << " M=" << m << " i=" << i;
+  };
+  for (std::int64_t last = 0; last <= 96; ++last) {
+    for (std::int64_t m = 0; m <= 96; ++m) expectFormula(last, m, 0, m + 1);
+  }
+  // Primes, exact ties (3k -> 2k) and powers of two, every frame.
+  const std::int64_t mid[] = {7919, 10007, 65536, 44100, 132299, 3 * 4096, 2 * 4096};
+  for (auto last : mid) {
+    for (auto m : mid) expectFormula(last, m, 0, m + 1);
+  }
+  // Counts near 2^31, where the double formula departs from the exact quotient: short runs
+  // spread over the whole index range, both ends included.
+  const std::int64_t big[] = {2147483646, 2147483629, 2147483645, 1073741823, 1073741824,
+                              1610612733, 1073741789, 16777216,   16777217,   715827882};
+  for (auto last : big) {
+    for (auto m : big) {
+      for (std::int64_t k = 0; k <= 64; ++k) expectFormula(last, m, m / 64 * k, 300);
+      expectFormula(last, m, m - 300, 301);
+    }
+  }
+  expectFormula(3 * 715827882LL, 2 * 715827882LL, 715827882LL - 1000, 2000);
+}
+
+WaveFormat Format(std::size_t blockAlign, std::size_t channels) {
   WaveFormat format;
   format.channels = static_cast<std::int16_t>(channels);
   format.blockAlign = static_cast<std::int16_t>(blockAlign);
   return format;
 }
 
-TEST(SetPhaser, EightFramesOffsetThreeAndRefusals) {
-  const Bytes original = MakeFrames(8, 4);
-  Bytes buffer = original;
+TEST(SoundRoutines, WorkedExamples) {
+  EXPECT_EQ(Order(4, 7), (Frames{0, 0, 1, 2, 2, 2, 3}));
+  EXPECT_EQ(Order(7, 4), (Frames{0, 2, 4, 6}));
+  EXPECT_EQ(Order(4, 3), (Frames{0, 2, 3}));  // 1.5 goes to 2
+
+  const Bytes eight = MakeFrames(8, 4);
+  Bytes buffer = eight;
+  for (std::int32_t unchanged : {1, 8, 2147483647}) EXPECT_TRUE(SetPhaser(buffer, Format(4, 2), unchanged));
+  EXPECT_EQ(buffer, eight);
+  ASSERT_TRUE(SetPhaser(buffer, Format(4, 2), 3));
+  EXPECT_EQ(buffer, PickFrames(eight, 4, {0, 3, 2, 5, 4, 7, 6, 7}));
+}
+
+// Whole frames only, whatever the block align, channel count and length: the fast paths, a
+// channel count that does not divide the align, and a part frame at the end that stays as it is.
+TEST(SoundRoutines, MatchTheirDefinitionsForAnyAlign) {
+  const Bytes mixSource = MakeFrames(40, 1);
+  for (std::size_t align : {1, 2, 3, 4, 5, 6, 8, 16}) {
+    for (std::size_t frames = 1; frames <= 70; ++frames) {
+      SCOPED_TRACE(::testing::Message() << "align " << align << ", frames " << frames);
+      const Bytes original = MakeFrames(frames, align, align - 1);
+      const auto model = [&](auto frameOf) {  // the frames picked by `frameOf`, then the loose bytes
+        Frames order;
+        for (std::size_t j = 0; j < frames; ++j) order.push_back(static_cast<std::int64_t>(frameOf(j)));
+        Bytes out = PickFrames(original, align, order);
+        out.insert(out.end(), original.end() - static_cast<std::ptrdiff_t>(align - 1), original.end());
+        return out;
+      };
+      Bytes buffer = original;
+      ASSERT_TRUE(ReverseSample(buffer, static_cast<std::int16_t>(align)));
+      ASSERT_EQ(buffer, model([&](std::size_t j) { return frames - 1 - j; }));
+      for (std::size_t d : {2, 3, 7}) {
+        buffer = original;
+        ASSERT_TRUE(SetPhaser(buffer, Format(align, align % 3 + 2), static_cast<std::int32_t>(d)));
+        ASSERT_EQ(buffer,
+                  model([&](std::size_t j) { return j % 2 == 1 && j + d <= frames ? j + d - 1 : j; }));
+      }
+      for (std::size_t newFrames : {std::size_t{1}, frames, 2 * frames + 1, 2 * frames / 3 + 1}) {
+        ByteBuffer result;
+        ASSERT_TRUE(ChangeSoundLength(original, static_cast<std::int16_t>(align),
+                                      static_cast<std::int32_t>(newFrames), result));
+        ASSERT_EQ(testing::ToBytes(result.bytes()),
+                  PickFrames(original, align, Order(static_cast<std::int64_t>(frames), newFrames)));
+      }
+      for (std::size_t sourceSize : {1, 4, 11, 40}) {
+        Bytes expected = buffer = original;
+        for (std::size_t k = 0; (k + 1) * align <= std::min(original.size(), sourceSize); k += 2)
+          std::copy_n(mixSource.begin() + k * align, align, expected.begin() + k * align);
+        ASSERT_TRUE(
+            MixSamples(buffer, std::span(mixSource).first(sourceSize), static_cast<std::int16_t>(align)));
+        ASSERT_EQ(buffer, expected) << sourceSize;
+      }
+    }
+  }
+}
+
+TEST(SoundRoutines, RefusalsChangeNothing) {
+  const Bytes source = MakeFrames(8, 4), marker = MakeFrames(3, 1);
+  const auto lengthRefused = [&](std::span<const std::byte> from, int align, std::int32_t newFrames) {
+    ByteBuffer result = *ByteBuffer::CopyOf(marker);
+    return !ChangeSoundLength(from, static_cast<std::int16_t>(align), newFrames, result) &&
+           testing::ToBytes(result.bytes()) == marker;
+  };
+  EXPECT_TRUE(lengthRefused(source, 0, 4));
+  EXPECT_TRUE(lengthRefused(source, -4, 4));
+  EXPECT_TRUE(lengthRefused(source, 4, 0));
+  EXPECT_TRUE(lengthRefused(source, 4, -1));
+  EXPECT_TRUE(lengthRefused({}, 4, 4));
+  EXPECT_TRUE(lengthRefused(std::span(source).first(3), 4, 4));  // shorter than one frame
+  EXPECT_TRUE(lengthRefused(source, 4, 1 << 29));                // exactly 2^31 bytes
+  EXPECT_TRUE(lengthRefused(source, 2, 2147483647));
+  Bytes buffer = source;
   EXPECT_FALSE(SetPhaser(buffer, Format(4, 2), 0));
   EXPECT_FALSE(SetPhaser(buffer, Format(0, 2), 3));
-  EXPECT_TRUE(SetPhaser(buffer, Format(4, 2), 1));  // each odd frame onto itself
-  EXPECT_TRUE(SetPhaser(buffer, Format(4, 2), 8));  // nothing left to do
-  EXPECT_TRUE(SetPhaser(buffer, Format(4, 2), 2147483647));
-  EXPECT_EQ(buffer, original);
-  ASSERT_TRUE(SetPhaser(buffer, Format(4, 2), 3));
-  EXPECT_EQ(buffer, PickFrames(original, 4, {0, 3, 2, 5, 4, 7, 6, 7}));
-}
-
-TEST(SetPhaser, WholeFramesForAnyAlignAndLooseBytes) {
-  // Aligns the channel count does not divide, and a part frame at the end that must stay as it is.
-  for (auto [align, channels] : {std::pair{3, 2}, {6, 4}, {5, 2}, {1, 2}, {8, 3}}) {
-    for (std::size_t frames : {2, 7, 8, 33}) {
-      for (std::int32_t d : {2, 3, 6, 7}) {
-        const Bytes original = MakeFrames(frames, align, align - 1);
-        Bytes expected = original, buffer = original;
-        const auto step = static_cast<std::size_t>(align);
-        for (std::size_t j = 1; j + d <= frames; j += 2) {
-          std::copy_n(original.begin() + static_cast<std::ptrdiff_t>((j + d - 1) * step), step,
-                      expected.begin() + static_cast<std::ptrdiff_t>(j * step));
-        }
-        ASSERT_TRUE(SetPhaser(buffer, Format(align, channels), d));
-        EXPECT_EQ(buffer, expected) << align << " " << frames << " " << d;
-      }
-    }
-  }
-}
-
-TEST(ReverseSample, EveryBlockSizeAndLength) {
-  Bytes buffer(8);
   EXPECT_FALSE(ReverseSample(buffer, 0));
-  // Lengths around the 32-byte steps of the fast paths, with a part block left at the end.
-  for (std::size_t block : {1, 2, 3, 4, 5, 6, 8, 16}) {
-    for (std::size_t blocks = 0; blocks <= 70; ++blocks) {
-      const Bytes original = MakeFrames(blocks, block, block - 1);
-      buffer = original;
-      ASSERT_TRUE(ReverseSample(buffer, static_cast<std::int16_t>(block)));
-      std::vector<std::int64_t> order;
-      for (std::size_t k = blocks; k-- > 0;) order.push_back(static_cast<std::int64_t>(k));
-      Bytes expected = PickFrames(original, block, order);
-      expected.insert(expected.end(), original.end() - static_cast<std::ptrdiff_t>(block - 1),
-                      original.end());
-      ASSERT_EQ(buffer, expected) << block << " " << blocks;
-    }
-  }
-}
-
-TEST(MixSamples, EvenBlocksFromTheSource) {
-  Bytes source = MakeFrames(3, 4);
-  for (auto& b : source) b = ~b;
-  Bytes target = MakeFrames(6, 4), both = source;  // S0 S1 S2 T0 ... T5
-  both.insert(both.end(), target.begin(), target.end());
-  ASSERT_TRUE(MixSamples(target, source, 4));
-  EXPECT_EQ(target, PickFrames(both, 4, {0, 4, 2, 6, 7, 8}));
-
-  EXPECT_FALSE(MixSamples(target, {}, 4));
+  EXPECT_FALSE(MixSamples(buffer, {}, 4));
   EXPECT_FALSE(MixSamples({}, source, 4));
-  EXPECT_FALSE(MixSamples(target, source, 0));
-  EXPECT_EQ(target, PickFrames(both, 4, {0, 4, 2, 6, 7, 8}));
-}
-
-TEST(MixSamples, OnlyBlocksWholeInBothBuffers) {
-  // Longer sources and sizes that are not whole blocks (files with another block align).
-  const Bytes source = MakeFrames(40, 1);
-  for (std::size_t block : {1, 2, 3, 4, 6, 7, 8}) {
-    for (std::size_t targetSize : {1, 5, 9, 16, 23}) {
-      for (std::size_t sourceSize : {1, 4, 11, 40}) {
-        Bytes target(targetSize, std::byte{0xEE}), expected = target;
-        for (std::size_t k = 0; (k + 1) * block <= std::min(targetSize, sourceSize); k += 2) {
-          std::copy_n(source.begin() + static_cast<std::ptrdiff_t>(k * block), block,
-                      expected.begin() + static_cast<std::ptrdiff_t>(k * block));
-        }
-        ASSERT_TRUE(
-            MixSamples(target, std::span(source).first(sourceSize), static_cast<std::int16_t>(block)));
-        ASSERT_EQ(target, expected) << block << " " << targetSize << " " << sourceSize;
-      }
-    }
-  }
+  EXPECT_FALSE(MixSamples(buffer, marker, 0));
+  EXPECT_EQ(buffer, source);
 }
 
 }  // namespace

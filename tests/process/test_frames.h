@@ -20,10 +20,10 @@ inline Bytes MakeFrames(std::size_t frames, std::size_t align, std::size_t extra
 
 // The frames of `source` listed in `order`, each `align` bytes.
 inline Bytes PickFrames(const Bytes& source, std::size_t align, const std::vector<std::int64_t>& order) {
-  Bytes out(order.size() * align);
-  for (std::size_t k = 0; k < order.size(); ++k) {
-    const std::size_t from = static_cast<std::size_t>(order[k]) * align;
-    for (std::size_t b = 0; b < align; ++b) out[k * align + b] = source.at(from + b);
+  Bytes out;
+  for (const std::int64_t frame : order) {
+    const auto from = source.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(frame) * align);
+    out.insert(out.end(), from, from + static_cast<std::ptrdiff_t>(align));
   }
   return out;
 }

@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <ostream>
 #include <span>
@@ -32,13 +31,14 @@ namespace tactoria::testing {
 
 using Bytes = std::vector<std::byte>;
 
-inline void AppendLe(Bytes& out, std::uint32_t value, int width = 4) {
-  for (int i = 0; i < width; ++i) out.push_back(static_cast<std::byte>((value >> (8 * i)) & 0xFFu));
+// Writes `value` little-endian into `width` bytes at `at`.
+inline void SetLe(Bytes& bytes, std::size_t at, std::uint32_t value, int width = 4) {
+  for (int i = 0; i < width; ++i) bytes.at(at + i) = static_cast<std::byte>((value >> (8 * i)) & 0xFFu);
 }
 
-// The first four characters of `id` (padded with spaces).
-inline void AppendId(Bytes& out, const std::string& id) {
-  for (std::size_t i = 0; i < 4; ++i) out.push_back(static_cast<std::byte>(i < id.size() ? id[i] : ' '));
+inline void AppendLe(Bytes& out, std::uint32_t value, int width = 4) {
+  out.resize(out.size() + static_cast<std::size_t>(width));
+  SetLe(out, out.size() - static_cast<std::size_t>(width), value, width);
 }
 
 // `count` bytes counting up from `first` (wrapping), so that misplaced bytes show.
@@ -63,17 +63,19 @@ struct RiffOptions {
 
 inline Bytes RiffBytes(const std::vector<RiffChunk>& chunks, const RiffOptions& options = {}) {
   Bytes out;
-  AppendId(out, options.header);
+  const auto appendId = [&out](const std::string& id) {
+    for (std::size_t i = 0; i < 4; ++i) out.push_back(static_cast<std::byte>(i < id.size() ? id[i] : ' '));
+  };
+  appendId(options.header);
   AppendLe(out, 0);
-  AppendId(out, options.form);
+  appendId(options.form);
   for (const auto& chunk : chunks) {
-    AppendId(out, chunk.id);
+    appendId(chunk.id);
     AppendLe(out, chunk.declaredSize.value_or(static_cast<std::uint32_t>(chunk.data.size())));
     out.insert(out.end(), chunk.data.begin(), chunk.data.end());
     if (options.pad && chunk.data.size() % 2 != 0) out.push_back(std::byte{0});
   }
-  const auto size = options.sizeField.value_or(static_cast<std::uint32_t>(out.size() - 8));
-  for (int i = 0; i < 4; ++i) out[4 + i] = static_cast<std::byte>((size >> (8 * i)) & 0xFFu);
+  SetLe(out, 4, options.sizeField.value_or(static_cast<std::uint32_t>(out.size() - 8)));
   return out;
 }
 
@@ -98,10 +100,9 @@ inline void WriteBytes(const std::filesystem::path& path, std::span<const std::b
 
 inline Bytes ReadBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path.string());
-  const std::vector<char> chars{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  Bytes bytes(chars.size());
-  for (std::size_t i = 0; i < chars.size(); ++i) bytes[i] = static_cast<std::byte>(chars[i]);
+  Bytes bytes(in ? std::filesystem::file_size(path) : 0);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())))
+    throw std::runtime_error("cannot read " + path.string());
   return bytes;
 }
 
@@ -122,12 +123,11 @@ class TempDir {
 
   const std::filesystem::path& path() const { return path_; }
   std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  // The names of the entries in the folder, for checking that nothing was left behind.
+  // The sorted names in the folder, for checking that nothing was left behind.
   std::vector<std::string> Names() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
       names.push_back(entry.path().filename().string());
-    }
     std::sort(names.begin(), names.end());
     return names;
   }

@@ -15,7 +15,6 @@ template <typename Body>
 int RunInChild(Body body) {
   std::fflush(nullptr);
   const pid_t pid = ::fork();
-  if (pid < 0) return -1;
   if (pid == 0) {
     int status = 255;
     try {
@@ -25,7 +24,7 @@ int RunInChild(Body body) {
     ::_exit(status);
   }
   int status = 0;
-  if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
 }
 

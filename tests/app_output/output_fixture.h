@@ -1,0 +1,117 @@
+#pragma once
+
+// The main window as the output commands see it, the files given to them, and an independent
+// reader (libsndfile) for what they write.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <QApplication>
+#include <QStringList>
+#include <QWidget>
+
+#include "app/main_window_state.h"
+#include "app/output_commands.h"
+#include "support/riff_builder.h"
+#include "support/scripted_dialogs.h"
+#include "wave/wave_validation.h"
+
+inline void PrintTo(const QString& text, std::ostream* os) {
+  *os << '"' << text.toStdString() << '"';
+}
+
+namespace tactoria::testing {
+
+// A real opened file, field texts and render settings; every dialog is a ScriptedDialogs one.
+class FakeWindow : public MainWindowState {
+ public:
+  QWidget widget;
+  ScriptedDialogs dialogs;
+  std::optional<OpenedWave> open;
+  RenderSettings render;
+  QString beats = "4", bars = "1", total = "4";
+  OutputCommands commands{*this};
+
+  QWidget* Window() override { return &widget; }
+  UserDialogs& Dialogs() override { return dialogs; }
+  NumberStyle Style() const override { return {}; }
+  vbMediaFile* CurrentWave() override { return open ? &open->file : nullptr; }
+  int DataIndex() const override { return open->validation.dataIndex; }
+  const WaveFormat& CurrentFormat() const override { return open->validation.format; }
+  RenderSettings CurrentRenderSettings() const override { return render; }
+  QString BeatsText() const override { return beats; }
+  QString BarsText() const override { return bars; }
+  QString TotalText() const override { return total; }
+  QString ShowOpen(const QString& title) override {
+    return Path(dialogs.ChooseOpenFile(&widget, title, {}, {}));
+  }
+  QString ShowSave(const QString& title) override {
+    return Path(dialogs.ChooseSaveFile(&widget, title, {}, {}));
+  }
+
+ private:
+  static QString Path(const std::optional<UserDialogs::FileChoice>& c) {
+    return c ? c->folder + "/" + c->fileName : QString();
+  }
+};
+
+// 16-bit samples as little-endian bytes.
+inline Bytes Samples16(const std::vector<int>& samples) {
+  Bytes out;
+  for (int s : samples) out.insert(out.end(), {std::byte(s & 0xFF), std::byte((s >> 8) & 0xFF)});
+  return out;
+}
+
+// A 16-bit PCM file of "fmt " and "data" only.
+inline Bytes Wave16(int channels, int rate, const std::vector<int>& samples,
+                    const RiffOptions& options = {}) {
+  return RiffBytes({{"fmt ", PcmFormat(channels, rate, 16)}, {"data", Samples16(samples)}}, options);
+}
+
+// The samples of a 16-bit PCM file as libsndfile reads them; none when it cannot.
+inline std::vector<int> Snd(const std::string& path) {
+  SF_INFO info{};
+  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+  if (!file) return {};
+  std::vector<short> samples(static_cast<std::size_t>(info.frames * info.channels));
+  const bool read = sf_readf_short(file, samples.data(), info.frames) == info.frames &&
+                    (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_16;
+  sf_close(file);
+  return read ? std::vector<int>(samples.begin(), samples.end()) : std::vector<int>{};
+}
+
+class OutputTest : public ::testing::Test {
+ protected:
+  // Writes `name` and opens it as the current file.
+  void Open(const std::string& name, const Bytes& bytes) {
+    WriteBytes(dir / name, bytes);
+    OpenResult result = OpenWaveFile(dir / name);
+    ASSERT_TRUE(result.wave) << result.problem.message;
+    window.open = std::move(result.wave);
+  }
+  // The answers of the next file dialogs: a name in the test's folder, or "" for Cancel.
+  void ChooseOpen(const std::string& name) { window.dialogs.openChoices.push_back(Choice(name)); }
+  void ChooseSave(const std::string& name) { window.dialogs.saveChoices.push_back(Choice(name)); }
+  std::optional<UserDialogs::FileChoice> Choice(const std::string& name) const {
+    if (name.empty()) return std::nullopt;
+    return UserDialogs::FileChoice{QString::fromStdString(dir.path().string()), QString::fromStdString(name)};
+  }
+  // Every dialog shown, as "kind|title|text|icon" without empty trailing parts; "+cancel" marks
+  // a question with a Cancel button.
+  QStringList Log() const {
+    static const char* const kIcons[] = {"", "critical", "exclamation", "information"};
+    QStringList log;
+    for (const auto& s : window.dialogs.shown) {
+      log << (s.withCancel ? s.kind + "+cancel" : s.kind) + "|" + s.title + "|" + s.text + "|" +
+                 kIcons[static_cast<int>(s.icon)];
+      while (log.back().endsWith('|')) log.back().chop(1);
+    }
+    return log;
+  }
+  // After every command the window takes input again and the arrow pointer is back.
+  bool Released() const { return window.widget.isEnabled() && QApplication::overrideCursor() == nullptr; }
+
+  TempDir dir;
+  FakeWindow window;
+};
+
+}  // namespace tactoria::testing
