@@ -1,3 +1,4 @@
+// The main of the GUI tests (window and output commands): offscreen, "." as the decimal separator.
 #include <gtest/gtest.h>
 
 #include <QApplication>

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -11,10 +10,21 @@
 
 #include "app/button_label.h"
 #include "app/frm_main.h"
+#include "app/qt_user_dialogs.h"
 #include "support/riff_builder.h"
 #include "support/scripted_dialogs.h"
 
 namespace tactoria::testing {
+
+// Scripted dialogs; with `realBoxes` each message is also shown as a real, modal message box.
+class WindowDialogs : public ScriptedDialogs {
+ public:
+  bool realBoxes = false;
+  void Message(QWidget* parent, const QString& title, const QString& text, MessageIcon icon) override {
+    ScriptedDialogs::Message(parent, title, text, icon);
+    if (realBoxes) QtUserDialogs().Message(parent, title, text, icon);
+  }
+};
 
 // A shown, active main window with scripted dialogs, and a folder for wave files.
 class WindowTest : public ::testing::Test {
@@ -29,12 +39,10 @@ class WindowTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   }
 
-  // A PCM file of `frames` frames, every byte counting up.
-  QString WriteWave(const std::string& name, int frames, int channels = 2, int rate = 44100, int bits = 16) {
-    const Bytes format = PcmFormat(channels, rate, bits);
-    const auto align = static_cast<std::size_t>(channels * bits / 8);
-    WriteBytes(dir / name,
-               RiffBytes({{"fmt ", format}, {"data", Ramp(static_cast<std::size_t>(frames) * align)}}));
+  // A 16-bit PCM file of `frames` frames, every byte counting up.
+  QString WriteWave(const std::string& name, int frames, int channels = 2, int rate = 44100) {
+    const auto size = static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels) * 2;
+    WriteBytes(dir / name, RiffBytes({{"fmt ", PcmFormat(channels, rate, 16)}, {"data", Ramp(size)}}));
     return QString::fromStdString(dir / name);
   }
 
@@ -44,15 +52,21 @@ class WindowTest : public ::testing::Test {
     window->MnuOpenWave_Click();
   }
 
-  QLineEdit* Field(const char* name) const { return window->findChild<QLineEdit*>(name); }
-  QString Text(const char* name) const { return Field(name)->text(); }
+  QLineEdit* Field(const QString& name) const { return window->findChild<QLineEdit*>(name); }
+  QString Text(const QString& name) const { return Field(name)->text(); }
   ButtonLabel* Label(const char* name) const { return window->findChild<ButtonLabel*>(name); }
   QCheckBox* Check(const char* name) const { return window->findChild<QCheckBox*>(name); }
+  // The texts of the fields named in `names` (separated by spaces), joined by spaces.
+  QString Texts(const QString& names) const {
+    QStringList texts;
+    for (const QString& name : names.split(' ')) texts << Text(name);
+    return texts.join(' ');
+  }
 
   // Replaces the text as a paste would (the caret ends up after it).
-  void Paste(const char* name, const QString& text) { Field(name)->setText(text); }
+  void Paste(const QString& name, const QString& text) { Field(name)->setText(text); }
   // Empties the field, then types `keys` one by one.
-  void Retype(const char* name, const QString& keys) {
+  void Retype(const QString& name, const QString& keys) {
     Field(name)->clear();
     QTest::keyClicks(Field(name), keys);
   }
@@ -73,9 +87,19 @@ class WindowTest : public ::testing::Test {
   }
 
   TempDir dir;
-  ScriptedDialogs dialogs;
+  WindowDialogs dialogs;
   MemorySettings settings;
   std::unique_ptr<FrmMain> window;
+};
+
+// The window with 88200 stereo frames at 44100 Hz open (4 beats at 120 bpm), no dialogs shown.
+class LoopTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    Open(WriteWave("loop.wav", 88200));
+    dialogs.Clear();
+  }
 };
 
 }  // namespace tactoria::testing

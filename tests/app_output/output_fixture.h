@@ -41,12 +41,8 @@ class FakeWindow : public MainWindowState {
   QString BeatsText() const override { return beats; }
   QString BarsText() const override { return bars; }
   QString TotalText() const override { return total; }
-  QString ShowOpen(const QString& title) override {
-    return Path(dialogs.ChooseOpenFile(&widget, title, {}, {}));
-  }
-  QString ShowSave(const QString& title) override {
-    return Path(dialogs.ChooseSaveFile(&widget, title, {}, {}));
-  }
+  QString ShowOpen(const QString& t) override { return Path(dialogs.ChooseOpenFile(&widget, t, {}, {})); }
+  QString ShowSave(const QString& t) override { return Path(dialogs.ChooseSaveFile(&widget, t, {}, {})); }
 
  private:
   static QString Path(const std::optional<UserDialogs::FileChoice>& c) {
@@ -62,9 +58,8 @@ inline Bytes Samples16(const std::vector<int>& samples) {
 }
 
 // A 16-bit PCM file of "fmt " and "data" only.
-inline Bytes Wave16(int channels, int rate, const std::vector<int>& samples,
-                    const RiffOptions& options = {}) {
-  return RiffBytes({{"fmt ", PcmFormat(channels, rate, 16)}, {"data", Samples16(samples)}}, options);
+inline Bytes Wave16(int channels, int rate, const std::vector<int>& samples) {
+  return RiffBytes({{"fmt ", PcmFormat(channels, rate, 16)}, {"data", Samples16(samples)}});
 }
 
 // The samples of a 16-bit PCM file as libsndfile reads them; none when it cannot.

@@ -2,7 +2,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <filesystem>
-#include <functional>
 
 #include "app/frm_progress.h"
 #include "output_fixture.h"
@@ -18,9 +17,8 @@ FrmProgress* ProgressDialog() {
 
 class SpanTest : public OutputTest {
  protected:
-  std::vector<int> samples;                    // 43 mono frames: 8 beats of 5 frames and 3 left over
-  QStringList labels;                          // the progress label at each beat's end
-  std::function<void(const QString&)> onBeat;  // runs once per new label
+  std::vector<int> samples;  // 43 mono frames: 8 beats of 5 frames and 3 left over
+  QStringList labels;        // the progress label at each beat's end
 
   void SetUp() override {
     for (int i = 0; i < 43; ++i) samples.push_back(i * 3 - 60);
@@ -28,22 +26,17 @@ class SpanTest : public OutputTest {
     window.bars = "2";
   }
   std::string Beat(int n) const { return dir / ("drum[" + std::to_string(n) + "].wav"); }
-  std::vector<int> BeatSamples(int n) const {
-    return {samples.begin() + (n - 1) * 5, samples.begin() + n * 5};
-  }
 
-  // Runs Span As, closing the progress dialog from its title bar at every beat (which must change
-  // nothing) and clicking its Cancel at the end of beat `cancelAt`.
+  // Runs Span As, closing the progress dialog from its title bar at every turn of the event loop
+  // (which must change nothing) and clicking its Cancel at the end of beat `cancelAt`.
   void Span(int cancelAt = 0) {
+    labels.clear();
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
       FrmProgress* progress = ProgressDialog();
       if (!progress || !progress->isVisible()) return;
       const QString label = progress->LblProg()->text();
-      if (labels.isEmpty() || labels.back() != label) {
-        labels << label;
-        if (onBeat) onBeat(label);
-      }
+      if (labels.isEmpty() || labels.back() != label) labels << label;
       progress->close();
       if (label == QString("Processing beat: %1").arg(cancelAt - 1)) progress->CmdCancel()->click();
     });
@@ -55,34 +48,37 @@ class SpanTest : public OutputTest {
   }
 };
 
-TEST_F(SpanTest, WritesEachBeatUnlessRefusedOrCancelled) {
+TEST_F(SpanTest, WritesEachBeatUnlessRefusedCancelledOrFailing) {
   const QString cancelled =
       "question|Spanned Cancelled|Do you wish to delete all the spanned files you just created?.";
   const auto exists = [&](int n) {
     return "question+cancel|File Already Exists|" + QString::fromStdString(Beat(n)) +
            " already exists.\r\nWould you like to overwrite this file?.";
   };
-  // A beat file there before the span (or 0), the answers, Cancel in the progress dialog after
-  // beat k (or 0), the questions, the beat files left.
+  // A beat file there before the span (or 0; a folder, which cannot be written, when negative), the
+  // answers, Cancel in the progress dialog after beat k (or 0), the dialogs after the first, the
+  // beat files left.
   const std::vector<std::tuple<int, std::deque<Answer>, int, QStringList, std::vector<int>>> cases{
       {2, {Answer::No, Answer::Yes}, 4, {exists(2), cancelled}, {2}},
       {0, {Answer::No}, 5, {cancelled}, {1, 2, 3, 4, 5}},
       {3, {Answer::Cancel, Answer::Yes}, 0, {exists(3), cancelled}, {3}},
+      {-3, {Answer::Yes}, 0, {"message||Failed to create the file.", cancelled}, {}},
       {0, {}, 0, {}, {1, 2, 3, 4, 5, 6, 7, 8}},
   };
   const Bytes former = Wave16(1, 11025, {7});
   for (const auto& [existing, answers, cancelAt, questions, left] : cases) {
     for (int n = 1; n <= 8; ++n) std::filesystem::remove(Beat(n));
-    if (existing) WriteBytes(Beat(existing), former);
+    if (existing > 0) WriteBytes(Beat(existing), former);
+    if (existing < 0) std::filesystem::create_directory(Beat(-existing));
     window.dialogs.shown.clear();
     window.dialogs.answers = answers;
-    labels.clear();
     Span(cancelAt);
     EXPECT_EQ(Log(), QStringList{"save|Span File As"} + questions);
-    EXPECT_EQ(dir.Names().size(), left.size() + 1);
+    EXPECT_EQ(dir.Names().size(), left.size() + (existing < 0 ? 2 : 1));
     for (int n : left) {
-      EXPECT_EQ(ReadBytes(Beat(n)), n == existing ? former : Wave16(1, 11025, BeatSamples(n)));
-      EXPECT_EQ(Snd(Beat(n)), n == existing ? std::vector<int>{7} : BeatSamples(n));
+      const std::vector<int> beat(samples.begin() + (n - 1) * 5, samples.begin() + n * 5);
+      EXPECT_EQ(ReadBytes(Beat(n)), n == existing ? former : Wave16(1, 11025, beat));
+      EXPECT_EQ(Snd(Beat(n)), n == existing ? std::vector<int>{7} : beat);
     }
   }
   QStringList expected;  // the label at the end of each beat of the whole span
@@ -90,49 +86,30 @@ TEST_F(SpanTest, WritesEachBeatUnlessRefusedOrCancelled) {
   EXPECT_EQ(labels, expected);
 }
 
-TEST_F(SpanTest, WriteFailureStopsAndOffersDeletion) {
-  std::filesystem::create_directory(Beat(3));  // beat 3 cannot be written
-  // Meanwhile beat 1's file turns into a folder that cannot be deleted.
-  onBeat = [&](const QString& label) {
-    if (label != "Processing beat: 1") return;
-    std::filesystem::remove(Beat(1));
-    std::filesystem::create_directories(Beat(1) + "/inside");
-  };
-  window.dialogs.answers = {Answer::Yes};
-  Span();
-  const QStringList log = Log();
-  ASSERT_EQ(log.size(), 4);
-  EXPECT_TRUE(log[1] == "message||Failed to create the file." ||
-              log[1] == "message||Failed to write data to the file.");
-  EXPECT_TRUE(log[2].startsWith("question|Spanned Cancelled|"));
-  EXPECT_EQ(log[3], "message||These spanned files could not be deleted:\n" + QString::fromStdString(Beat(1)) +
-                        "|exclamation");
-  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"drum[1].wav", "drum[3].wav", "loop.wav"}));
-}
-
 TEST_F(SpanTest, RefusalsWriteNothing) {
-  window.beats = "0";  // below 1: no dialog at all
-  window.commands.SpanAs();
-  window.beats = "abc";
-  window.commands.SpanAs();
-  window.beats = "32";  // 64 beats in 43 frames: less than a frame per beat
-  ChooseSave("drum.wav");
-  window.commands.SpanAs();
-  window.beats = "4";
-  window.render.newFrames = 0;  // render failure
-  ChooseSave("drum.wav");
-  window.commands.SpanAs();
-  const QString below = "message||Beat(s) and Bar(s) must be greater or equal than 1.";
-  EXPECT_EQ(
-      Log(),
-      (QStringList{below, below, "save|Span File As",
-                   "message|Span Failure|Failed to span the current sound by bars * beats. Please lower "
-                   "this value if you wish to span.",
-                   "save|Span File As",
-                   "message|Error: 5|Could not change the length of the sound. Out of Memory.|critical"}));
+  const QString below = "message||Beat(s) and Bar(s) must be greater or equal than 1.",
+                save = "save|Span File As",
+                tooMany =
+                    "message|Span Failure|Failed to span the current sound by bars * beats. Please lower "
+                    "this value if you wish to span.";
+  // Beats, a new length, the dialogs shown.
+  const std::tuple<QString, std::optional<int>, QStringList> cases[] = {
+      {"0", {}, {below}},
+      {"abc", {}, {below}},
+      {"32", {}, {save, tooMany}},  // 64 beats in 43 frames: less than a frame per beat
+      {"4", 0, {save, "message|Error: 5|Could not change the length of the sound. Out of Memory.|critical"}},
+  };
+  for (const auto& [beats, frames, log] : cases) {
+    window.dialogs.shown.clear();
+    window.beats = beats;
+    window.render.newFrames = frames;
+    window.dialogs.saveChoices = {Choice("drum.wav")};
+    window.commands.SpanAs();
+    EXPECT_EQ(Log(), log);
+    EXPECT_TRUE(Released());
+  }
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"loop.wav"});
   EXPECT_EQ(ProgressDialog(), nullptr);
-  EXPECT_TRUE(Released());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/riff_builder.h"
@@ -56,10 +57,9 @@ TEST(Libsndfile, WeReadItsFilesAndItReadsOurs) {
     ASSERT_TRUE(opened.wave.has_value()) << opened.problem.message;
     vbMediaFile& file = opened.wave->file;
     const WaveValidation& v = opened.wave->validation;
-    EXPECT_EQ(v.format.channels, l.channels);
-    EXPECT_EQ(v.format.sampleRate, 22050);
-    EXPECT_EQ(v.format.bitsPerSample, l.bits);
-    EXPECT_EQ(v.format.blockAlign, align);
+    EXPECT_EQ(std::tuple(int{v.format.channels}, int{v.format.sampleRate}, int{v.format.bitsPerSample},
+                         int{v.format.blockAlign}),
+              std::tuple(l.channels, 22050, l.bits, align));
     const auto data = file.Item(v.dataIndex).bytes();
     EXPECT_EQ(Bytes(data.begin(), data.end()), raw);
     EXPECT_EQ(file.Count(), l.comment ? 3 : 2);
@@ -70,10 +70,8 @@ TEST(Libsndfile, WeReadItsFilesAndItReadsOurs) {
     ASSERT_EQ(file.SaveToFile(out), FileResult::Success);
     info = {};
     EXPECT_EQ(RawData(out, info, raw.size()), raw);
-    EXPECT_EQ(info.format, SF_FORMAT_WAV | l.subtype);
-    EXPECT_EQ(info.channels, l.channels);
-    EXPECT_EQ(info.samplerate, 22050);
-    EXPECT_EQ(info.frames, l.frames);
+    EXPECT_EQ(std::tuple(info.format, info.channels, info.samplerate, info.frames),
+              std::tuple(SF_FORMAT_WAV | l.subtype, l.channels, 22050, sf_count_t{l.frames}));
   }
 }
 

@@ -1,0 +1,157 @@
+// The tempo calculator, the new length and the phaser: figures, rejected input, validation.
+#include <QPalette>
+
+#include "window_fixture.h"
+
+namespace tactoria::testing {
+namespace {
+
+using FieldsTest = LoopTest;
+
+const QString kNotNumber = "Invalid numeric value.", kAboveZero = "Invalid. Value must be greater than 0.",
+              kOverflow = "Invalid. The samples value has overflowed.";
+
+TEST_F(FieldsTest, BarsBeatsLengthAndTempoSetTheFigures) {
+  Retype("TxtBars", "2");
+  EXPECT_EQ(Texts("TxtOrgBpm TxtNewBpm TxtTotal TxtSpSamp"), "240 240 8 11025");
+  Retype("TxtBeats", "2.5");
+  EXPECT_EQ(Texts("TxtTotal TxtNewBpm"), "5 150");
+  Retype("TxtBars", "1");
+  Retype("TxtBeats", "4");
+
+  Retype("TxtNewSamp", "44100");
+  EXPECT_EQ(Texts("TxtNewBytes TxtNewBpm TxtSpSamp TxtSpBytes"), "176400 240 11025 44100");
+  Paste("TxtNewSamp", "100.5");
+  EXPECT_EQ(Texts("TxtNewBytes TxtNewBpm"), "402 105840");  // the tempo of 100 frames: halves to even
+
+  dialogs.inputs = {QString("133")};
+  Mouse(QTest::MouseClick, "LblEditBpm");
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].title + "|" + dialogs.shown[0].text, "New Bpm|Enter new bpm value.|105840");
+  EXPECT_EQ(Texts("TxtNewSamp TxtNewBpm"), "79579 132.9999");
+  EXPECT_EQ(Label("LblEditBpm")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+
+  // Without a new length the beats recalculate nothing.
+  Field("TxtNewSamp")->clear();
+  Retype("TxtBeats", "2");
+  EXPECT_EQ(Texts("TxtTotal TxtNewBpm"), "4 132.9999");
+  EXPECT_TRUE(TakeMessages().isEmpty());
+}
+
+TEST_F(FieldsTest, RejectedInputShowsOneMessageThenTheCorrectedText) {
+  Paste("TxtNewSamp", "800");  // the phaser's bound is 100
+  Check("ChkPhaser")->click();
+  // The field (then other fields to check), its text before, the text typed at its end, pasted over
+  // it or entered in the tempo input box ("" for Cancel), the message, the texts afterwards.
+  enum How { kTyped, kPasted, kTempo };
+  const std::tuple<QString, QString, QString, How, QString, QString> cases[] = {
+      {"TxtBeats", "4", "x", kTyped, kNotNumber, "4"},
+      {"TxtBars", "", "-", kTyped, kNotNumber, ""},
+      {"TxtBars TxtOrgBpm", "1", "5000", kPasted, "Invalid value. Cannot be greater than 4096.",
+       "4096 491520"},
+      {"TxtBeats", "4", "33", kPasted, "Invalid value. Cannot be greater than 32.", "32"},
+      {"TxtBars", "1", "-1", kPasted, "Invalid value. Must be greater than 0.", "4"},
+      {"TxtBeats", "4", "-1", kPasted, "Invalid value. Must be greater than 0.", "4"},
+      {"TxtBars", "3", "3ab", kPasted, kNotNumber, "3"},  // several bad characters: the last accepted text
+      {"LblPhaser", "", "101", kTyped, "Invalid. Value cannot be greater than the (samples / 8).", "100"},
+      {"LblPhaser", "", "12x", kTyped, kNotNumber, "12"},
+      {"LblPhaser", "", "0", kTyped, kAboveZero, "1"},
+      {"LblPhaser", "2", "0.5", kPasted, kAboveZero, "1"},
+      {"TxtNewSamp", "500", "x", kTyped, kNotNumber, "500"},
+      {"TxtNewSamp TxtNewBytes", "", "0", kTyped, kAboveZero, "1 2000"},  // the figures of 500 stay
+      {"TxtNewSamp", "1", "3000000000", kPasted, kOverflow, "2147483647"},
+      {"TxtNewSamp", "500", "", kTempo, "", "500"},
+      {"TxtNewSamp", "500", "abc", kTempo, kNotNumber, "500"},
+      {"TxtNewSamp", "500", "-5", kTempo, kAboveZero, "500"},
+      {"TxtNewSamp", "500", "0.0001", kTempo, kOverflow, "2147483647"},
+      {"TxtNewSamp", "500", "1e300", kTempo, kAboveZero, "1"},  // beyond float range: no frames at all
+  };
+  for (const auto& [names, start, entered, how, message, after] : cases) {
+    SCOPED_TRACE((names + " " + entered).toStdString());
+    const QString field = names.section(' ', 0, 0);
+    Paste(field, start);
+    TakeMessages();
+    if (how == kTyped) QTest::keyClicks(Field(field), entered);
+    if (how == kPasted) Paste(field, entered);
+    if (how == kTempo) {
+      dialogs.inputs = {entered.isEmpty() ? std::nullopt : std::optional(entered)};
+      window->LblEditBpm_Click();
+    }
+    const auto shown = dialogs.Messages();
+    ASSERT_EQ(shown.size(), message.isEmpty() ? 0u : 1u);
+    if (!message.isEmpty()) {
+      EXPECT_EQ(shown[0].text, message);
+      const bool overflow = message == kOverflow;
+      EXPECT_EQ(shown[0].title, overflow ? "Error: Overflow" : "Invalid Value");
+      EXPECT_EQ(shown[0].icon, overflow ? MessageIcon::Information : MessageIcon::Exclamation);
+    }
+    EXPECT_EQ(Texts(names), after);
+    EXPECT_EQ(Field(field)->cursorPosition(), Text(field).size());
+  }
+  EXPECT_FALSE(window->InternalChange());
+}
+
+TEST_F(FieldsTest, LeavingAnEmptyOrZeroFieldRestoresItAndKeepsTheFocus) {
+  Check("ChkPhaser")->click();
+  Paste("TxtNewSamp", "100");
+  const std::tuple<const char*, QString, QString, QString> cases[] = {
+      {"TxtBars", "0", "Invalid beat(s) value.", "1"},
+      {"TxtBeats", "", "Invalid beat(s) value.", "4"},
+      {"TxtNewSamp", "", "Samples invalid.", "88200"},
+      {"LblPhaser", "", "Invalid phaser value.", "1"},
+      {"TxtBars", "2", "", "2"},  // a valid text lets the focus go
+  };
+  for (const auto& [name, text, message, restored] : cases) {
+    QLineEdit* field = Field(name);
+    field->setFocus();
+    ASSERT_TRUE(field->hasFocus());
+    Retype(name, text);
+    EXPECT_TRUE(TakeMessages().isEmpty()) << name;
+    QTest::keyClick(field, Qt::Key_Tab);
+    EXPECT_EQ(TakeMessages(), message.isEmpty() ? QStringList{} : QStringList{message}) << name;
+    EXPECT_EQ(field->text(), restored);
+    EXPECT_EQ(field->hasFocus(), !message.isEmpty()) << name;
+  }
+  EXPECT_EQ(Text("TxtNewBytes"), "352800");  // the restored length was recalculated
+
+  // A click on another control is no click while the field keeps the focus.
+  Field("TxtNewSamp")->setFocus();
+  Retype("TxtNewSamp", "");
+  auto* reverse = Check("ChkReverse");
+  const QPoint box = reverse->mapTo(window.get(), QPoint(6, 6));
+  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, box);
+  EXPECT_EQ(TakeMessages(), QStringList{"Samples invalid."});
+  EXPECT_TRUE(Field("TxtNewSamp")->hasFocus());
+  EXPECT_FALSE(reverse->isChecked());
+  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, box);
+  EXPECT_TRUE(reverse->isChecked());
+}
+
+TEST_F(FieldsTest, RenderSettingsFollowTheFields) {
+  const auto render = [&] {
+    const RenderSettings r = window->CurrentRenderSettings();
+    return QString("%1 %2 %3")
+        .arg(r.newFrames ? QString::number(*r.newFrames) : "-",
+             r.phaserValue ? QString::number(*r.phaserValue) : "-", r.reverse ? "R" : "-");
+  };
+  Check("ChkPhaser")->click();
+  EXPECT_TRUE(Field("LblPhaser")->isEnabled() && Label("LblPlus2")->isEnabled());
+  Retype("LblPhaser", "12");
+  EXPECT_EQ(render(), "- 12 -");  // the original length is no new length
+
+  // Emptied while editing: the last valid value. A changed length is read as whole frames.
+  Field("LblPhaser")->clear();
+  Paste("TxtNewSamp", "44100.5");
+  Check("ChkReverse")->click();
+  EXPECT_EQ(render(), "44100 12 R");
+
+  // Unchecked, the row is locked and keeps its value, and a render has no phaser.
+  Paste("LblPhaser", "7");
+  Check("ChkPhaser")->click();
+  EXPECT_FALSE(Field("LblPhaser")->isEnabled() || Label("LblMinus2")->isEnabled());
+  EXPECT_EQ(Text("LblPhaser"), "7");
+  EXPECT_EQ(render(), "44100 - R");
+}
+
+}  // namespace
+}  // namespace tactoria::testing

@@ -1,0 +1,260 @@
+// The chunk list, and reading and writing RIFF files: hostile input, padding, and a target that
+// is never damaged.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
+
+#include "support/riff_builder.h"
+#include "wave/four_cc.h"
+#include "wave/media_file.h"
+
+namespace tactoria {
+namespace {
+
+using enum FileResult;
+using testing::Bytes;
+using testing::Ramp;
+using testing::RiffBytes;
+using Names = std::vector<std::string>;
+
+using Entries = std::vector<std::pair<std::string, Bytes>>;
+
+Entries List(const vbMediaFile& file) {
+  Entries out;
+  for (int i = 1; i <= file.Count(); ++i) {
+    const auto bytes = file.Item(i).bytes();
+    out.emplace_back(FourCCText(file.Item(i).typeId), Bytes(bytes.begin(), bytes.end()));
+  }
+  return out;
+}
+
+TEST(ChunkList, AddKeepsCopiesAndRefusesEmptyNullOrOversizedData) {
+  vbMediaFile file;
+  Bytes format = Ramp(16), data = Ramp(5, 100);
+  EXPECT_EQ(file.Add(kDataId, data.data(), 0), ChunkUnreadable);
+  EXPECT_EQ(file.Add(kDataId, data.data(), -1), ChunkUnreadable);
+  EXPECT_EQ(file.Add(kDataId, nullptr, 4), ChunkUnreadable);
+  EXPECT_EQ(file.Add(kDataId, data.data(), std::int64_t{INT32_MAX} + 1), ChunkUnreadable);
+  EXPECT_EQ(file.Add(kDataId, ByteBuffer{}), ChunkUnreadable);
+  ASSERT_EQ(file.Add(kFmtId, format.data(), 16), Success);
+  ASSERT_EQ(file.Add(kDataId, data.data(), 5), Success);
+  format.assign(16, std::byte{0});
+  data.assign(5, std::byte{0});
+  EXPECT_EQ(List(file), (Entries{{"fmt ", Ramp(16)}, {"data", Ramp(5, 100)}}));
+  EXPECT_THROW(file.Item(0), std::out_of_range);
+  EXPECT_THROW(file.Item(3), std::out_of_range);
+}
+
+TEST(ChunkList, InsertAndDeleteShiftTheEntries) {
+  const Bytes n = Ramp(2, 200), a = Ramp(3, 1), b = Ramp(3, 11), c = Ramp(3, 21);
+  vbMediaFile file;
+  EXPECT_TRUE(file.Insert(1, kDataId, n.data(), 2));  // an empty list takes no insertion
+  unsigned next = 0;
+  for (const Bytes* bytes : {&a, &b, &c})
+    ASSERT_EQ(file.Add(FourCC("AAAA") + next++, bytes->data(), 3), Success);
+  EXPECT_TRUE(file.Insert(4, kDataId, n.data(), 2));
+  EXPECT_TRUE(file.Insert(0, kDataId, n.data(), 2));
+  EXPECT_TRUE(file.Insert(1, kDataId, n.data(), 0));
+  ASSERT_FALSE(file.Insert(1, FourCC("NNNN"), n.data(), 2));
+  EXPECT_EQ(List(file), (Entries{{"NNNN", n}, {"AAAA", a}, {"BAAA", b}, {"CAAA", c}}));
+  file.Delete(4);
+  file.Delete(1);
+  EXPECT_EQ(List(file), (Entries{{"AAAA", a}, {"BAAA", b}}));
+  file.Delete(1);
+  file.FileHeader(kRiffId);
+  file.Delete(7);  // a single entry is cleared whatever the index
+  EXPECT_EQ(file.Count(), 0);
+  EXPECT_EQ(file.FileHeader(), kRiffId);
+}
+
+// The exit status of `body()` run in a forked child, for limits that must not touch the test
+// process; -1 when the child did not exit normally.
+template <typename Body>
+int RunInChild(Body body) {
+  std::fflush(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) ::_exit(body());
+  int status = 0;
+  if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+unsigned long long VirtualMemorySize() {
+  std::ifstream statm("/proc/self/statm");
+  unsigned long long pages = 0;
+  statm >> pages;
+  return pages * static_cast<unsigned long long>(::sysconf(_SC_PAGESIZE));
+}
+
+// A 4-byte data chunk followed by `tail`, all counted in the size field.
+Bytes WithTail(const Bytes& tail) {
+  Bytes bytes = RiffBytes({{"data", Ramp(4)}});
+  bytes.insert(bytes.end(), tail.begin(), tail.end());
+  testing::SetLe(bytes, 4, static_cast<std::uint32_t>(bytes.size() - 8));
+  return bytes;
+}
+
+TEST(RiffRead, HostileAndUnusualFilesGiveTheirCodes) {
+  const Bytes odd = Ramp(5, 0x41);
+  // The file, its bytes, the code, the sizes of the chunks read on success.
+  const std::tuple<const char*, Bytes, FileResult, std::vector<std::int32_t>> cases[] = {
+      {"empty", {}, HeaderUnreadable, {}},
+      {"11 bytes", Ramp(11), HeaderUnreadable, {}},
+      {"header only", RiffBytes({}), Success, {}},
+      {"size field = length", RiffBytes({{"data", Ramp(4)}}, {.sizeField = 24}), Success, {4}},
+      {"size field 1 more", RiffBytes({{"data", Ramp(4)}}, {.sizeField = 17}), InvalidFileSize, {}},
+      {"size field 1 less", RiffBytes({{"data", Ramp(4)}}, {.sizeField = 15}), InvalidFileSize, {}},
+      {"2 GB chunk in 100 bytes", RiffBytes({{"data", Ramp(80), 0x7FFFFFF0u}}), ChunkUnreadable, {}},
+      {"chunk 1 byte short", RiffBytes({{"data", Ramp(8), 9}}), ChunkUnreadable, {}},
+      {"negative size", RiffBytes({{"data", Ramp(8), 0xFFFFFFF0u}}), OutOfMemory, {}},
+      {"zero size", RiffBytes({{"JUNK", {}}, {"data", Ramp(2)}}), Success, {0, 2}},
+      {"odd chunk, pad", RiffBytes({{"odd ", odd}, {"data", Ramp(4)}}), Success, {5, 4}},
+      {"odd chunk, no pad, any ids",
+       RiffBytes({{"odd ", odd}, {"data", Ramp(4)}}, {.header = "rIFF", .form = "wAVE", .pad = false}),
+       Success,
+       {5, 4}},
+      {"odd last chunk, pad", RiffBytes({{"data", odd}}), Success, {5}},
+      {"7 stray bytes", WithTail(Ramp(7)), Success, {4}},
+      {"8 stray bytes", WithTail(Ramp(8)), ChunkUnreadable, {}},
+  };
+  testing::TempDir dir;
+  const std::string good = dir / "good.wav", path = dir / "in.wav";
+  testing::WriteBytes(good, RiffBytes({{"OLD ", Ramp(3)}}));
+  for (const auto& [name, bytes, code, expected] : cases) {
+    SCOPED_TRACE(name);
+    testing::WriteBytes(path, bytes);
+    vbMediaFile file;
+    ASSERT_EQ(file.OpenFromFile(good), Success);
+    ASSERT_EQ(file.OpenFromFile(path), code);
+    if (code != Success) {
+      EXPECT_EQ(file.Count(), 0);
+      EXPECT_EQ(file.FileName(), good);
+      continue;
+    }
+    EXPECT_EQ(file.FileName(), path);
+    EXPECT_EQ(file.Item(1).typeId, FourCC("OLD "));  // read chunks follow those already held
+    std::vector<std::int32_t> sizes;
+    for (int i = 2; i <= file.Count(); ++i) sizes.push_back(file.Item(i).size());
+    EXPECT_EQ(sizes, expected);
+  }
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  vbMediaFile file;
+  for (const std::string& p : {dir / "missing.wav", dir.path().string(), dir / "fifo"})
+    EXPECT_EQ(file.OpenFromFile(p), FileResult::CannotOpen) << p;  // a fifo must not block
+}
+
+// A 100-byte file declaring a 2 GB chunk is refused before any buffer is asked for: with the
+// address space held to 256 MB above what the process uses, allocating would give 5 (or, under
+// AddressSanitizer, end the child).
+TEST(RiffRead, HugeDeclaredSizeAllocatesNothing) {
+  testing::TempDir dir;
+  testing::WriteBytes(dir / "huge.wav", RiffBytes({{"data", Ramp(80), 0x7FFFFFFFu}}));
+  const int code = RunInChild([&] {
+    const rlim_t limit = VirtualMemorySize() + (256u << 20);
+    const rlimit cap{limit, limit};
+    if (::setrlimit(RLIMIT_AS, &cap) != 0) return 100;
+    vbMediaFile file;
+    return Code(file.OpenFromFile(dir / "huge.wav"));
+  });
+  EXPECT_EQ(code, Code(FileResult::ChunkUnreadable));
+}
+
+// "fmt " (16 bytes), "data" (`dataSize` bytes) and an odd "LIST" chunk.
+std::vector<testing::RiffChunk> Chunks(std::size_t dataSize) {
+  return {{"fmt ", testing::PcmFormat(1, 8000, 8)}, {"data", Ramp(dataSize, 7)}, {"LIST", Ramp(3, 0x61)}};
+}
+
+vbMediaFile MakeWave(std::size_t dataSize) {
+  vbMediaFile file;
+  file.FileHeader(kRiffId);
+  file.FileType(kWaveId);
+  for (const auto& [id, data, size] : Chunks(dataSize)) {
+    const auto typeId = static_cast<std::uint32_t>(id[0] | id[1] << 8 | id[2] << 16 | id[3] << 24);
+    EXPECT_EQ(file.Add(typeId, data.data(), static_cast<std::int64_t>(data.size())), Success);
+  }
+  return file;
+}
+
+mode_t PermissionsOf(const std::string& path) {
+  struct stat info {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0);
+  return info.st_mode & 07777;
+}
+
+// Every odd chunk is written with a pad byte, counted in the RIFF size (as RiffBytes writes it).
+TEST(RiffWrite, TargetsAreKeptReplacedOrRefused) {
+  testing::TempDir dir;
+  const std::string path = dir / "out.wav";
+  const Bytes written = RiffBytes(Chunks(5));
+  testing::WriteBytes(path, Ramp(100));
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  vbMediaFile file = MakeWave(5);
+  EXPECT_EQ(file.SaveToFile(path, false), CannotCreate);
+  EXPECT_EQ(testing::ReadBytes(path), Ramp(100));
+  EXPECT_EQ(file.FileName(), "");
+  ASSERT_EQ(file.SaveToFile(path, true), Success);
+  EXPECT_EQ(testing::ReadBytes(path), written);
+  EXPECT_EQ(PermissionsOf(path), 0640u);  // a replaced file keeps its permissions
+
+  const mode_t mask = ::umask(022);
+  ::umask(mask);
+  ASSERT_EQ(file.SaveToFile(dir / "new.wav", false), Success);
+  EXPECT_EQ(PermissionsOf(dir / "new.wav"), 0666u & ~mask);
+
+  std::filesystem::create_symlink("new.wav", dir / "link.wav");
+  ASSERT_EQ(file.SaveToFile(dir / "link.wav", true), Success);  // written through the link
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.wav"));
+  EXPECT_EQ(testing::ReadBytes(dir / "new.wav"), written);
+
+  EXPECT_EQ(file.SaveToFile(dir / "no/out.wav", true), CannotReplace);
+  EXPECT_EQ(file.SaveToFile(dir / "no/out.wav", false), CannotCreate);
+  EXPECT_EQ(file.SaveToFile(dir.path().string(), true), CannotReplace);  // a folder
+  EXPECT_EQ(dir.Names(), (Names{"link.wav", "new.wav", "out.wav"}));
+}
+
+// The file size limit stops the write half way: the former target survives byte for byte
+// and the temporary file is gone.
+TEST(RiffWrite, FailedWriteLeavesTheTargetAndNoTemporaryFile) {
+  testing::TempDir dir;
+  const std::string path = dir / "out.wav";
+  testing::WriteBytes(path, Ramp(1000));
+  const auto saveLimited = [&](const std::string& target, bool overWrite) {
+    return RunInChild([&] {
+      const rlimit cap{40000, 40000};
+      if (::setrlimit(RLIMIT_FSIZE, &cap) != 0) return 100;
+      return Code(MakeWave(100000).SaveToFile(target, overWrite));
+    });
+  };
+  EXPECT_EQ(saveLimited(path, true), Code(WriteFailed));
+  EXPECT_EQ(saveLimited(dir / "other.wav", false), Code(WriteFailed));
+  EXPECT_EQ(testing::ReadBytes(path), Ramp(1000));
+  EXPECT_EQ(dir.Names(), Names{"out.wav"});
+}
+
+TEST(RiffWrite, TooLargeForTheSizeFieldCreatesNothing) {
+  testing::TempDir dir;
+  vbMediaFile file;
+  for (int i = 0; i < 2; ++i) {
+    // Never touched, so these pages are only reserved.
+    auto buffer = ByteBuffer::Allocate(std::numeric_limits<std::int32_t>::max());
+    if (!buffer) GTEST_SKIP() << "no address space for 2 x 2 GB";
+    ASSERT_EQ(file.Add(kDataId, std::move(*buffer)), Success);
+  }
+  EXPECT_EQ(file.SaveToFile(dir / "big.wav", true), WriteFailed);
+  EXPECT_TRUE(dir.Names().empty());
+}
+
+}  // namespace
+}  // namespace tactoria
