@@ -52,7 +52,7 @@ void RunSpan(const SpanRequest& request, const SpanHooks& hooks, SpanOutcome& ou
       return;
     }
     if (answer == OverwriteAnswer::Yes) {
-      const FileResult written = file.SaveToFile(name, true);
+      const FileResult written = file.SaveToFile(name, request.overwrite);
       if (written != FileResult::Success) {
         outcome.status = SpanStatus::Failed;
         outcome.failure = written;

@@ -26,12 +26,15 @@ struct SpanHooks {
 };
 
 struct SpanRequest {
-  std::string basePath;            // without ".wav"; beat n goes to BeatFileName(basePath, n)
+  std::string basePath;              // without ".wav"; beat n goes to BeatFileName(basePath, n)
   std::span<const std::byte> sound;  // the rendered sound
-  WaveFormat format;               // written as each file's 16-byte "fmt " chunk
-  std::uint32_t fileHeader = 0;    // header id and form type of the open file
+  WaveFormat format;                 // written as each file's 16-byte "fmt " chunk
+  std::uint32_t fileHeader = 0;      // header id and form type of the open file
   std::uint32_t fileType = 0;
-  std::int32_t beats = 0;          // N = beats per bar x bars
+  std::int32_t beats = 0;  // N = beats per bar x bars
+  // False: a beat file that appears after the existence check is left alone and the span fails
+  // with CannotCreate, as the check and the creation are one step.
+  bool overwrite = true;
 };
 
 enum class SpanStatus {
@@ -43,9 +46,9 @@ enum class SpanStatus {
 
 struct SpanOutcome {
   SpanStatus status = SpanStatus::NoBeats;
-  std::int64_t beatBytes = 0;            // L
-  std::vector<std::string> written;      // files this span wrote, in beat order
-  std::string failedPath;                // with Failed: the file that could not be written
+  std::int64_t beatBytes = 0;                // L
+  std::vector<std::string> written;          // files this span wrote, in beat order
+  std::string failedPath;                    // with Failed: the file that could not be written
   FileResult failure = FileResult::Success;  // with Failed: WriteFailed, CannotReplace or OutOfMemory
 };
 

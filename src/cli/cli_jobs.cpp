@@ -217,6 +217,7 @@ class EditJob {
     request.fileHeader = input_.file.FileHeader();
     request.fileType = input_.file.FileType();
     request.beats = beats;
+    request.overwrite = command_.force;
 
     std::string appeared;  // a target that came into being after the check above
     SpanHooks hooks;

@@ -47,6 +47,16 @@ TEST(SpanBeats, WritesOneFilePerBeatAndReportsTheFileItCannotWrite) {
   EXPECT_EQ(outcome.failedPath, BeatFileName(dir / "b", 2));
   EXPECT_EQ(outcome.written, Names{BeatFileName(dir / "b", 1)});
   EXPECT_EQ(dir.Names(), (Names{"b[1].wav", "b[2].wav", "set.wav"}));
+
+  // Without overwrite, a beat file that appears after the existence check is left alone.
+  testing::WriteBytes(BeatFileName(dir / "c", 1), Bytes{std::byte{7}});
+  SpanRequest noClobber = request(dir / "c", 2);
+  noClobber.overwrite = false;
+  outcome = SpanBeats(noClobber, SpanHooks{{}, [](const std::string&) { return false; }, {}, {}});
+  EXPECT_EQ(outcome.status, SpanStatus::Failed);
+  EXPECT_EQ(outcome.failure, FileResult::CannotCreate);
+  EXPECT_TRUE(outcome.written.empty());
+  EXPECT_EQ(testing::ReadBytes(BeatFileName(dir / "c", 1)), Bytes{std::byte{7}});
 }
 
 }  // namespace
