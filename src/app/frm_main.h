@@ -127,7 +127,8 @@ class FrmMain : public QMainWindow, public MainWindowState {
   std::optional<double> FieldDouble(const QLineEdit* field) const;
   std::optional<float> FieldSingle(const QLineEdit* field) const;
   std::optional<std::int32_t> FieldLong(const QLineEdit* field) const;
-  QString ToText(const std::string& text) const { return QString::fromStdString(text); }
+  static QString ToText(const std::string& text) { return QString::fromStdString(text); }
+  static std::string Std(const QString& text) { return text.toStdString(); }
 
   void BeatsOrBarsChange(QLineEdit* field, double limit);
   void BeatsOrBarsValidate(QLineEdit* field, const QString& restored, bool& cancel);

@@ -12,20 +12,6 @@ namespace {
 
 const QString kInvalidTitle = QStringLiteral("Invalid Value");
 
-std::string Std(const QString& text) {
-  return text.toStdString();
-}
-
-// The text without the character just before the caret; none when no character stands there.
-// Works on the field's own UTF-16 text, where the caret is counted, and removes a surrogate
-// pair whole.
-std::optional<QString> WithoutCharacterBefore(const QString& text, int caret) {
-  if (caret <= 0 || caret > text.size()) return std::nullopt;
-  int start = caret - 1;
-  if (start > 0 && text.at(start).isLowSurrogate() && text.at(start - 1).isHighSurrogate()) --start;
-  return text.left(start) + text.mid(caret);
-}
-
 }  // namespace
 
 void FrmMain::SetText(QLineEdit* field, const QString& text) {
@@ -44,10 +30,12 @@ void FrmMain::CaretToEnd(QLineEdit* field) {
 
 void FrmMain::RemoveTypedCharacter(QLineEdit* field) {
   const int caret = writing_ == field ? 0 : field->cursorPosition();
-  const auto removed = WithoutCharacterBefore(field->text(), caret);
+  // The caret counts UTF-16 units; the core counts characters.
+  const QString& text = field->text();
+  const auto removed = RemoveBeforeCaret(Std(text), static_cast<int>(text.left(caret).toUcs4().size()));
   // Nothing stands before the caret (a pasted or program-written text): go back to the last
   // text the field accepted, or to the empty text, both of which end the cascade.
-  SetText(field, removed ? *removed : lastAccepted_.value(field));
+  SetText(field, removed ? ToText(*removed) : lastAccepted_.value(field));
   CaretToEnd(field);
 }
 

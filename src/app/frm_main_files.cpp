@@ -9,6 +9,7 @@
 
 #include "app/button_label.h"
 #include "app/frm_main.h"
+#include "app/output_texts.h"
 #include "tempo/field_conversions.h"
 #include "wave/wave_validation.h"
 
@@ -42,10 +43,6 @@ class BusyPointer {
  private:
   bool active_ = true;
 };
-
-QString FromStd(const std::string& text) {
-  return QString::fromStdString(text);
-}
 
 }  // namespace
 
@@ -109,7 +106,7 @@ void FrmMain::MnuOpenWave_Click() {
   const QString path = ShowOpen();
   if (path.isEmpty()) return;
 
-  if (currentWave_ && FromStd(currentWave_->FileName()) == path) {
+  if (currentWave_ && FromFsPath(currentWave_->FileName()) == path) {
     const Answer answer = dialogs_.Question(
         this, QStringLiteral("File Already Open"),
         QStringLiteral("File is already open. Do you wish to reset the current open file?."), false);
@@ -122,7 +119,7 @@ void FrmMain::MnuOpenWave_Click() {
   WaveValidation validation;
   Problem problem;
   try {
-    OpenResult result = OpenWaveFile(path.toStdString());
+    OpenResult result = OpenWaveFile(ToFsPath(path));
     if (result.wave) {
       file = std::make_unique<vbMediaFile>(std::move(result.wave->file));
       validation = result.wave->validation;
@@ -135,7 +132,7 @@ void FrmMain::MnuOpenWave_Click() {
   }
   if (!file) {
     busy.Restore();
-    ShowMessage(FromStd(problem.title), FromStd(problem.message), MessageIcon::Critical);
+    ShowMessage(ToText(problem.title), ToText(problem.message), MessageIcon::Critical);
     return;
   }
 
@@ -144,8 +141,8 @@ void FrmMain::MnuOpenWave_Click() {
   fmtIndex_ = validation.fmtIndex;
   currentFormat_ = validation.format;
 
-  SetText(TxtAlign, FromStd(LongToText(currentFormat_.blockAlign)));
-  SetText(TxtChannels, FromStd(LongToText(currentFormat_.channels)));
+  SetText(TxtAlign, ToText(LongToText(currentFormat_.blockAlign)));
+  SetText(TxtChannels, ToText(LongToText(currentFormat_.channels)));
   TxtDir->setPlainText(path);
   SetText(LblPhaser, QStringLiteral("1"));
   ReleaseCtrls();

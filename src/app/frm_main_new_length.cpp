@@ -21,10 +21,6 @@ const QString kMaxFramesText = QStringLiteral("2147483647");
 const QString kOverflowTitle = QStringLiteral("Error: Overflow");
 const QString kOverflowText = QStringLiteral("Invalid. The samples value has overflowed.");
 
-std::string Std(const QString& text) {
-  return text.toStdString();
-}
-
 }  // namespace
 
 void FrmMain::TxtNewSamp_Change() {

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-namespace tactoria {
+#include "process/sound_routines.h"
 
-std::int64_t ReferenceFrameChoice(std::int64_t lastSourceFrame, std::int64_t lastResultFrame, std::int64_t i);
+namespace tactoria {
 
 // Walks the source frames that ChangeSoundLength picks, in integers. The nearest frame to
 // v = L * i / M is floor((2 * L * i + M) / (2 * M)); that quotient and its remainder are carried
