@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <new>
 
+#include "app/busy_state.h"
 #include "app/button_label.h"
 #include "app/frm_main.h"
 #include "app/output_texts.h"
@@ -27,22 +28,6 @@ QString ChosenPath(const UserDialogs::FileChoice& choice) {
   if (choice.fileName.right(4).toLower() != QLatin1String(".wav")) path += QStringLiteral(".wav");
   return path;
 }
-
-// The busy pointer over the application until Restore() or the end of the scope.
-class BusyPointer {
- public:
-  BusyPointer() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-  ~BusyPointer() { Restore(); }
-  BusyPointer(const BusyPointer&) = delete;
-  BusyPointer& operator=(const BusyPointer&) = delete;
-  void Restore() {
-    if (active_) QApplication::restoreOverrideCursor();
-    active_ = false;
-  }
-
- private:
-  bool active_ = true;
-};
 
 }  // namespace
 
@@ -131,7 +116,7 @@ void FrmMain::MnuOpenWave_Click() {
     problem = ReadFailureProblem(FileResult::OutOfMemory);
   }
   if (!file) {
-    busy.Restore();
+    busy.Hide();
     ShowMessage(ToText(problem.title), ToText(problem.message), MessageIcon::Critical);
     return;
   }

@@ -11,7 +11,7 @@
 
 #include "app/button_label.h"
 #include "app/main_window_state.h"
-#include "app/output_busy.h"
+#include "app/busy_state.h"
 #include "app/user_dialogs.h"
 #include "tempo/field_conversions.h"
 

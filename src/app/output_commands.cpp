@@ -9,7 +9,7 @@
 #include "app/frm_progress.h"
 #include "app/frm_shuffle.h"
 #include "app/main_window_state.h"
-#include "app/output_busy.h"
+#include "app/busy_state.h"
 #include "app/output_texts.h"
 #include "app/user_dialogs.h"
 #include "beats/beat_math.h"
