@@ -4,15 +4,12 @@
 
 #include "app/frm_main.h"
 #include "tempo/field_conversions.h"
+#include "tempo/field_messages.h"
 #include "tempo/tempo_formulas.h"
 
 namespace tactoria {
 
-namespace {
-
-const QString kInvalidTitle = QStringLiteral("Invalid Value");
-
-}  // namespace
+namespace {}  // namespace
 
 void FrmMain::SetText(QLineEdit* field, const QString& text) {
   // QLineEdit raises textChanged only when the text really changes, and runs the handler
@@ -41,7 +38,7 @@ void FrmMain::RemoveTypedCharacter(QLineEdit* field) {
 
 void FrmMain::RejectNonNumeric(QLineEdit* field) {
   // A correction the program wrote that is still no number has been reported already.
-  if (writing_ != field) ShowInvalid(QStringLiteral("Invalid numeric value."));
+  if (writing_ != field) ShowInvalid(kInvalidNumeric);
   RemoveTypedCharacter(field);
 }
 
@@ -50,7 +47,7 @@ void FrmMain::ShowMessage(const QString& title, const QString& text, MessageIcon
 }
 
 void FrmMain::ShowInvalid(const QString& text) {
-  ShowMessage(kInvalidTitle, text, MessageIcon::Exclamation);
+  ShowMessage(kInvalidValueTitle, text, MessageIcon::Exclamation);
 }
 
 std::optional<double> FrmMain::FieldDouble(const QLineEdit* field) const {
@@ -116,14 +113,14 @@ void FrmMain::BeatsOrBarsChange(QLineEdit* field, double limit) {
   }
   const double value = TextToDouble(Std(text), style_).value_or(0.0);
   if (value < 0) {
-    ShowInvalid(QStringLiteral("Invalid value. Must be greater than 0."));
+    ShowInvalid(kMustBeAboveZero);
     SetText(field, QStringLiteral("4"));
     CaretToEnd(field);
     return;
   }
   if (value > limit) {
     const QString limitText = ToText(DoubleToText(limit, style_));
-    ShowInvalid(QStringLiteral("Invalid value. Cannot be greater than ") + limitText + QLatin1Char('.'));
+    ShowInvalid(QString(kCannotBeGreaterThan) + limitText + QLatin1Char('.'));
     SetText(field, limitText);
     CaretToEnd(field);
     return;
@@ -144,7 +141,7 @@ void FrmMain::TxtBeats_Change() {
 
 void FrmMain::BeatsOrBarsValidate(QLineEdit* field, const QString& restored, bool& cancel) {
   const auto reject = [&] {
-    ShowInvalid(QStringLiteral("Invalid beat(s) value."));
+    ShowInvalid(kInvalidBeatsValue);
     SetText(field, restored);
     CaretToEnd(field);
     cancel = true;

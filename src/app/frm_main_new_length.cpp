@@ -9,6 +9,7 @@
 #include "app/button_label.h"
 #include "app/frm_main.h"
 #include "tempo/field_conversions.h"
+#include "tempo/field_messages.h"
 #include "tempo/span_size.h"
 #include "tempo/tempo_formulas.h"
 
@@ -18,8 +19,6 @@ namespace {
 
 constexpr double kMaxFrames = std::numeric_limits<std::int32_t>::max();
 const QString kMaxFramesText = QStringLiteral("2147483647");
-const QString kOverflowTitle = QStringLiteral("Error: Overflow");
-const QString kOverflowText = QStringLiteral("Invalid. The samples value has overflowed.");
 
 }  // namespace
 
@@ -37,7 +36,7 @@ void FrmMain::TxtNewSamp_Change() {
   }
   const double value = TextToDouble(Std(text), style_).value_or(0.0);
   if (value <= 0) {
-    ShowInvalid(QStringLiteral("Invalid. Value must be greater than 0."));
+    ShowInvalid(kSamplesMustBeAboveZero);
     bInternalChange = true;
     SetText(TxtNewSamp, QStringLiteral("1"));
     CaretToEnd(TxtNewSamp);
@@ -45,7 +44,7 @@ void FrmMain::TxtNewSamp_Change() {
     return;
   }
   if (value > kMaxFrames) {
-    ShowMessage(kOverflowTitle, kOverflowText, MessageIcon::Information);
+    ShowMessage(kOverflowTitle, kSamplesOverflow, MessageIcon::Information);
     bInternalChange = true;
     SetText(TxtNewSamp, kMaxFramesText);
     CaretToEnd(TxtNewSamp);
@@ -100,9 +99,9 @@ void FrmMain::LblEditBpm_Click() {
                                         QStringLiteral("Enter new bpm value."), TxtNewBpm->text());
   if (answer && !answer->isEmpty()) {
     if (!IsNumeric(Std(*answer), style_)) {
-      ShowInvalid(QStringLiteral("Invalid numeric value."));
+      ShowInvalid(kInvalidNumeric);
     } else if (TextToDouble(Std(*answer), style_).value_or(0.0) <= 0) {
-      ShowInvalid(QStringLiteral("Invalid. Value must be greater than 0."));
+      ShowInvalid(kSamplesMustBeAboveZero);
     } else {
       // A tempo beyond the float range is held at its largest value: the frame count then
       // comes out as 0, which the new-samples field refuses with its message.
@@ -117,7 +116,7 @@ void FrmMain::LblEditBpm_Click() {
           SetText(TxtNewSamp, ToText(LongToText(*rounded)));
         } else {
           // Too many frames, or none computable for so small a tempo.
-          ShowMessage(kOverflowTitle, kOverflowText, MessageIcon::Information);
+          ShowMessage(kOverflowTitle, kSamplesOverflow, MessageIcon::Information);
           SetText(TxtNewSamp, kMaxFramesText);
           CaretToEnd(TxtNewSamp);
         }

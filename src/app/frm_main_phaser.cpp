@@ -5,6 +5,7 @@
 #include "app/button_label.h"
 #include "app/frm_main.h"
 #include "tempo/field_conversions.h"
+#include "tempo/field_messages.h"
 
 namespace tactoria {
 
@@ -31,7 +32,7 @@ void FrmMain::LblPhaser_Change() {
   }
   const double phaser = TextToDouble(value, style_).value_or(0.0);
   if (phaser < 1) {
-    ShowInvalid(QStringLiteral("Invalid. Value must be greater than 0."));
+    ShowInvalid(kSamplesMustBeAboveZero);
     bInternalChange = true;
     SetText(LblPhaser, QStringLiteral("1"));
     PhaserClosingSteps();
@@ -40,7 +41,7 @@ void FrmMain::LblPhaser_Change() {
   // The bound is an eighth of the new length; without a new length (no file) it is not checked.
   const auto frames = FieldDouble(TxtNewSamp);
   if (frames && phaser > *frames / 8) {
-    ShowInvalid(QStringLiteral("Invalid. Value cannot be greater than the (samples / 8)."));
+    ShowInvalid(kPhaserAboveBound);
     bInternalChange = true;
     SetText(LblPhaser, ToText(DoubleToText(*frames / 8, style_)));
     PhaserClosingSteps();
@@ -69,7 +70,7 @@ void FrmMain::LblPhaser_Validate(bool& cancel) {
     bInternalChange = false;
     cancel = true;
   } else if (!IsNumeric(LblPhaser->text().toStdString(), style_)) {
-    ShowInvalid(QStringLiteral("Invalid numeric value."));
+    ShowInvalid(kInvalidNumeric);
     bInternalChange = true;
     RemoveTypedCharacter(LblPhaser);
     bInternalChange = false;

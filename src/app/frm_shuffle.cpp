@@ -9,9 +9,9 @@
 #include <new>
 #include <random>
 
+#include "app/busy_state.h"
 #include "app/button_label.h"
 #include "app/main_window_state.h"
-#include "app/busy_state.h"
 #include "app/user_dialogs.h"
 #include "tempo/field_conversions.h"
 
@@ -228,8 +228,7 @@ void FrmShuffle::CmdOK_Click() {
   UserDialogs& dialogs = window_.Dialogs();
   switch (result) {
     case ReorderResult::OutOfMemory:
-      dialogs.Message(this, QStringLiteral("Error: 5"),
-                      QStringLiteral("Out of memory. Could not shuffle beats."), MessageIcon::Critical);
+      dialogs.Message(this, QStringLiteral("Error: 5"), kShuffleOutOfMemory, MessageIcon::Critical);
       break;
     case ReorderResult::NoBlocks:
       dialogs.Message(this, QStringLiteral("Shuffle"),

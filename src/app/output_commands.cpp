@@ -6,10 +6,10 @@
 #include <memory>
 #include <new>
 
+#include "app/busy_state.h"
 #include "app/frm_progress.h"
 #include "app/frm_shuffle.h"
 #include "app/main_window_state.h"
-#include "app/busy_state.h"
 #include "app/output_texts.h"
 #include "app/user_dialogs.h"
 #include "beats/beat_math.h"
@@ -24,13 +24,8 @@ namespace tactoria {
 
 namespace {
 
-constexpr const char* kSpanLimitText = "Beat(s) and Bar(s) must be greater or equal than 1.";
-constexpr const char* kSpanFailureTitle = "Span Failure";
-constexpr const char* kSpanFailureText =
-    "Failed to span the current sound by bars * beats. Please lower this value if you wish to span.";
 constexpr const char* kDeleteSpannedTitle = "Spanned Cancelled";
 constexpr const char* kDeleteSpannedText = "Do you wish to delete all the spanned files you just created?.";
-constexpr const char* kShuffleLimitTitle = "Invalid Calculation";
 
 // Renders the open sound as the window's fields describe it; shows the failure, if any.
 std::optional<ByteBuffer> Render(MainWindowState& window, const vbMediaFile& wave) {
@@ -120,7 +115,7 @@ void OutputCommands::SpanAs() {
     const std::optional<double> beats = TextToDouble(window_.BeatsText().toStdString(), style);
     const std::optional<double> bars = TextToDouble(window_.BarsText().toStdString(), style);
     if (!beats || !bars || *beats < 1 || *bars < 1) {
-      window_.Dialogs().Message(window_.Window(), {}, kSpanLimitText, MessageIcon::None);
+      window_.Dialogs().Message(window_.Window(), {}, kSpanBeatsBelowOne, MessageIcon::None);
       return;
     }
     const QString path = window_.ShowSave(QStringLiteral("Span File As"));
@@ -178,7 +173,7 @@ void OutputCommands::SpanAs() {
     if (progress) progress->SetRunning(false);
     switch (outcome.status) {
       case SpanStatus::NoBeats:
-        window_.Dialogs().Message(window_.Window(), kSpanFailureTitle, kSpanFailureText, MessageIcon::None);
+        window_.Dialogs().Message(window_.Window(), kSpanFailureTitle, kSpanFailure, MessageIcon::None);
         break;
       case SpanStatus::Completed:
         break;
@@ -199,15 +194,14 @@ void OutputCommands::Shuffle() {
   Guarded(window_, [this] {
     const std::int32_t total = TextToLong(window_.TotalText().toStdString(), window_.Style()).value_or(0);
     if (total < 1) {
-      window_.Dialogs().Message(window_.Window(), kShuffleLimitTitle,
-                                QStringLiteral("Beats * bars need's to be a higher value than 0."),
+      window_.Dialogs().Message(window_.Window(), kShuffleLimitTitle, kShuffleTotalZero,
                                 MessageIcon::Information);
       return;
     }
     if (total > kMaxShuffleBeats) {
       window_.Dialogs().Message(
           window_.Window(), kShuffleLimitTitle,
-          QStringLiteral("Beats * bars need's to be less than %1.").arg(kMaxShuffleBeats),
+          QString(kShuffleTotalAbove) + QString::number(kMaxShuffleBeats) + QLatin1Char('.'),
           MessageIcon::Information);
       return;
     }

@@ -13,16 +13,16 @@ void ShowSaveFailure(UserDialogs& dialogs, QWidget* parent, FileResult result) {
       return;
     case FileResult::CannotReplace:
     case FileResult::CannotCreate:
-      dialogs.Message(parent, {}, kCreateFailedText, MessageIcon::None);
+      dialogs.Message(parent, {}, kCreateFailed, MessageIcon::None);
       return;
     default:  // a write failure, and any other code: never reported as success
-      dialogs.Message(parent, {}, kWriteFailedText, MessageIcon::None);
+      dialogs.Message(parent, {}, kWriteFailed, MessageIcon::None);
       return;
   }
 }
 
 void ShowOutOfMemory(UserDialogs& dialogs, QWidget* parent) {
-  dialogs.Message(parent, kOutOfMemoryTitle, kOutOfMemoryText, MessageIcon::Critical);
+  dialogs.Message(parent, kOutOfMemoryTitle, kOutOfMemory, MessageIcon::Critical);
 }
 
 std::string ToFsPath(const QString& path) {

@@ -10,12 +10,6 @@ class QWidget;
 
 namespace tactoria {
 
-// Texts the output commands and their dialogs show.
-inline constexpr const char* kOutOfMemoryTitle = "Error: 5";
-inline constexpr const char* kOutOfMemoryText = "Out of memory.";
-inline constexpr const char* kWriteFailedText = "Failed to write data to the file.";
-inline constexpr const char* kCreateFailedText = "Failed to create the file.";
-
 // Reports a failed SaveToFile the way Save As does; nothing for Success.
 void ShowSaveFailure(UserDialogs& dialogs, QWidget* parent, FileResult result);
 

@@ -30,10 +30,10 @@ class UserDialogs {
   };
   // The open and save dialogs; no value when cancelled. `filter` is in Qt's form
   // ("Wave Files (*.wav)").
-  virtual std::optional<FileChoice> ChooseOpenFile(QWidget* parent, const QString& title, const QString& folder,
-                                                   const QString& filter) = 0;
-  virtual std::optional<FileChoice> ChooseSaveFile(QWidget* parent, const QString& title, const QString& folder,
-                                                   const QString& filter) = 0;
+  virtual std::optional<FileChoice> ChooseOpenFile(QWidget* parent, const QString& title,
+                                                   const QString& folder, const QString& filter) = 0;
+  virtual std::optional<FileChoice> ChooseSaveFile(QWidget* parent, const QString& title,
+                                                   const QString& folder, const QString& filter) = 0;
 };
 
 }  // namespace tactoria

@@ -11,6 +11,10 @@ namespace tactoria {
 
 // Shuffle's limit on beats x bars.
 inline constexpr int kMaxShuffleBeats = 2048;
+inline constexpr const char* kShuffleLimitTitle = "Invalid Calculation";
+inline constexpr const char* kShuffleTotalZero = "Beats * bars need's to be a higher value than 0.";
+inline constexpr const char* kShuffleTotalAbove = "Beats * bars need's to be less than ";  // + limit + "."
+inline constexpr const char* kShuffleOutOfMemory = "Out of memory. Could not shuffle beats.";
 
 // The row text of beat j of bar i: "Bar(i)::::Beat(j)".
 std::string ShuffleRowText(int bar, int beat);

@@ -12,6 +12,11 @@
 
 namespace tactoria {
 
+inline constexpr const char* kSpanBeatsBelowOne = "Beat(s) and Bar(s) must be greater or equal than 1.";
+inline constexpr const char* kSpanFailureTitle = "Span Failure";
+inline constexpr const char* kSpanFailure =
+    "Failed to span the current sound by bars * beats. Please lower this value if you wish to span.";
+
 enum class OverwriteAnswer { Yes, No, Cancel };
 
 // The hooks through which a span reports progress and asks its questions. Any may be empty:

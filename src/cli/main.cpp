@@ -22,7 +22,7 @@ int main(int argc, char** argv) {
     }
     return status;
   } catch (const std::bad_alloc&) {
-    std::cerr << "tactoria-cli: " << kOutOfMemory << "\n";
+    std::cerr << "tactoria-cli: " << tactoria::kOutOfMemory << "\n";
   } catch (const std::exception& e) {
     std::cerr << "tactoria-cli: " << e.what() << "\n";
   }

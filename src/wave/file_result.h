@@ -16,6 +16,14 @@ enum class FileResult : int {
   InvalidFileSize = 9,   // the file's length does not match its RIFF size field
 };
 
-constexpr int Code(FileResult result) { return static_cast<int>(result); }
+constexpr int Code(FileResult result) {
+  return static_cast<int>(result);
+}
+
+// What the program tells the user about a failed write, and about memory running out.
+inline constexpr const char* kWriteFailed = "Failed to write data to the file.";
+inline constexpr const char* kCreateFailed = "Failed to create the file.";
+inline constexpr const char* kOutOfMemory = "Out of memory.";
+inline constexpr const char* kOutOfMemoryTitle = "Error: 5";
 
 }  // namespace tactoria
