@@ -9,6 +9,7 @@
 
 #include "app/main_window_state.h"
 #include "app/output_commands.h"
+#include "app/recent_files.h"
 #include "app/user_dialogs.h"
 #include "wave/media_file.h"
 #include "wave/wave_format.h"
@@ -62,6 +63,12 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void LoadUserSettings();
   void SaveUserSettings();
 
+  // Opens `path` as the "Open" command does once its dialog has given the path: the same
+  // checks, messages and state. True when the file is open. Used by Open Recent, file drops
+  // and the file named at start.
+  bool OpenWavePath(const QString& path);
+  const RecentFiles& Recent() const { return recent_; }
+
   // True when the file's length can be read and is not 0.
   static bool FileExists(const QString& path);
 
@@ -103,6 +110,8 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void MnuShuffle_Click();
   void MnuMixTo_Click();
   void MnuAbout_Click();
+  void MnuRecent_Click(const QString& path);
+  void MnuClearRecent_Click();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -116,6 +125,10 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void ConnectHandlers();
   void SetTabOrder();
   void ShowArrowPressed(ButtonLabel* arrow, bool pressed);
+  // Shortcuts, Open Recent and file drops (frm_main_desktop.cpp).
+  void AddDesktopCommands();
+  void FileOpened(const QString& path);
+  void RefreshRecentMenu();
 
   // Field helpers.
   void SetText(QLineEdit* field, const QString& text);
@@ -148,6 +161,7 @@ class FrmMain : public QMainWindow, public MainWindowState {
   SettingsStore& settings_;
   NumberStyle style_;
   OutputCommands output_;
+  RecentFiles recent_{settings_};
   ValidationFilter* validation_ = nullptr;
 
   // The open file; none until the first successful open.
@@ -215,6 +229,7 @@ class FrmMain : public QMainWindow, public MainWindowState {
   QAction* MnuToolsSep1 = nullptr;
   QAction* MnuMixTo = nullptr;
   QAction* MnuAbout = nullptr;
+  QMenu* MnuRecent = nullptr;
 };
 
 }  // namespace tactoria

@@ -90,12 +90,15 @@ void FrmMain::ReleaseCtrls() {
 void FrmMain::MnuOpenWave_Click() {
   const QString path = ShowOpen();
   if (path.isEmpty()) return;
+  OpenWavePath(path);
+}
 
+bool FrmMain::OpenWavePath(const QString& path) {
   if (currentWave_ && FromFsPath(currentWave_->FileName()) == path) {
     const Answer answer = dialogs_.Question(
         this, QStringLiteral("File Already Open"),
         QStringLiteral("File is already open. Do you wish to reset the current open file?."), false);
-    if (answer != Answer::Yes) return;
+    if (answer != Answer::Yes) return false;
   }
 
   BusyPointer busy;
@@ -118,7 +121,7 @@ void FrmMain::MnuOpenWave_Click() {
   if (!file) {
     busy.Hide();
     ShowMessage(ToText(problem.title), ToText(problem.message), MessageIcon::Critical);
-    return;
+    return false;
   }
 
   currentWave_ = std::move(file);
@@ -136,6 +139,8 @@ void FrmMain::MnuOpenWave_Click() {
   // the one before keeps the new length, whose byte count and tempo must follow this file's
   // block alignment and sample rate.
   TxtNewSamp_Change();
+  FileOpened(path);
+  return true;
 }
 
 }  // namespace tactoria

@@ -241,6 +241,7 @@ void FrmMain::BuildMenus() {
 
   MnuAbout = bar->addAction(QStringLiteral("About/Help"));
   MnuAbout->setObjectName(QStringLiteral("MnuAbout"));
+  AddDesktopCommands();
 }
 
 void FrmMain::SetTabOrder() {
