@@ -1,0 +1,97 @@
+#!/bin/bash
+# Installs the build into a temporary prefix and checks the tree: programs, desktop entry and
+# metainfo (with the real validators), icons, manual pages.
+# Usage: check_install.sh BUILD_DIR SOURCE_DIR
+set -u
+build=$1
+source=$2
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
+
+id=io.github.tactoria.tactoria
+share=$prefix/share
+expected=(
+  bin/tactoria bin/tactoria-cli
+  share/applications/$id.desktop share/metainfo/$id.metainfo.xml
+  share/icons/hicolor/scalable/apps/$id.svg
+  share/man/man1/tactoria.1.gz share/man/man1/tactoria-cli.1.gz
+  share/doc/tactoria/copyright
+)
+for size in 16 32 48 128 256; do expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png"); done
+for file in "${expected[@]}"; do [ -f "$prefix/$file" ] || fail "missing $file"; done
+for program in tactoria tactoria-cli; do [ -x "$prefix/bin/$program" ] || fail "$program is not executable"; done
+
+# The desktop entry: valid without a single remark, and launching the program with the file.
+desktop=$share/applications/$id.desktop
+out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate failed"
+[ -z "$out" ] || fail "desktop-file-validate: $out"
+grep -qx 'Exec=tactoria %f' "$desktop" || fail "desktop entry: Exec"
+grep -qx 'MimeType=audio/x-wav;audio/wav;audio/vnd.wave;' "$desktop" || fail "desktop entry: MimeType"
+grep -qx 'Categories=AudioVideo;Audio;' "$desktop" || fail "desktop entry: Categories"
+grep -qx "Icon=$id" "$desktop" || fail "desktop entry: Icon"
+
+# The metainfo: valid in pedantic mode with no remark at all, naming the README's pictures.
+metainfo=$share/metainfo/$id.metainfo.xml
+out=$(appstreamcli validate --no-net --pedantic "$metainfo" 2>&1) || fail "appstreamcli validate: $out"
+if grep -Eq '^[EWIP]: ' <<<"$out"; then fail "appstreamcli validate: $out"; fi
+grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" || fail "metainfo: licence"
+grep -q '<binary>tactoria-cli</binary>' "$metainfo" || fail "metainfo: provides tactoria-cli"
+grep -q '<release version="[0-9.]*"' "$metainfo" || fail "metainfo: release"
+grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "metainfo: launchable"
+readme_pictures=$(grep -o '(docs/[^)]*\.png)' "$source/README.md" | tr -d '()' | sort -u)
+meta_pictures=$(grep -o 'docs/[^<]*\.png' "$metainfo" | sort -u)
+[ -n "$readme_pictures" ] && [ "$readme_pictures" = "$meta_pictures" ] ||
+  fail "metainfo screenshots differ from the README's: $meta_pictures"
+
+# Icons: each picture is a PNG of its folder's size.
+for size in 16 32 48 128 256; do
+  png=$share/icons/hicolor/${size}x${size}/apps/$id.png
+  [ -f "$png" ] || continue
+  read -r w h < <(od -An -tu1 -j16 -N8 "$png" | awk '{print $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8}')
+  [ "$(head -c4 "$png" | od -An -c | tr -d ' ')" = '211PNG' ] || fail "$png is no PNG"
+  [ "$w $h" = "$size $size" ] || fail "$png is ${w}x${h}"
+done
+
+# Manual pages: gzipped, rendered by man without a warning, with their sections and, for the
+# tool, every command and option its own help lists.
+for page in tactoria tactoria-cli; do
+  gz=$share/man/man1/$page.1.gz
+  gzip -t "$gz" 2>/dev/null || { fail "$page.1.gz is not gzipped"; continue; }
+  text=$(LC_ALL=C.UTF-8 MANWIDTH=100 man --warnings -l "$gz" 2>"$prefix/man.err") || fail "man -l $page"
+  [ -s "$prefix/man.err" ] && fail "man -l $page: $(cat "$prefix/man.err")"
+  for section in NAME SYNOPSIS DESCRIPTION OPTIONS 'EXIT STATUS' EXAMPLE; do
+    grep -q "^$section" <<<"$text" || fail "$page.1 has no $section section"
+  done
+done
+cli=$prefix/bin/tactoria-cli
+cli_page=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$share/man/man1/tactoria-cli.1.gz" 2>/dev/null)
+words=$("$cli" --help | awk 'tolower($0) ~ /^subcommands:/{s=1;next} s&&!NF{exit} s{print $1}')
+for command in $words; do
+  words+=" $("$cli" "$command" --help | grep -o -- '--[a-z-]*' | sort -u | tr '\n' ' ')"
+done
+for word in $words --version; do
+  grep -q -- "$word\b" <<<"$cli_page" || fail "tactoria-cli.1 does not mention $word"
+done
+[ "$(wc -w <<<"$words")" -gt 10 ] || fail "could not read tactoria-cli's commands and options"
+
+# The installed window program answers --help and --version with no display at all.
+for option in --help --version; do
+  out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$prefix/bin/tactoria" $option 2>&1) ||
+    fail "tactoria $option: $out"
+  grep -q -- '--version' <<<"$("$prefix/bin/tactoria" --help)" || fail "tactoria --help lists no --version"
+done
+[ "$("$prefix/bin/tactoria" --version)" = "$("$cli" --version | sed 's/tactoria-cli/tactoria/')" ] ||
+  fail "the two programs give different versions"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures failures"
+  exit 1
+fi
+echo "install tree OK"

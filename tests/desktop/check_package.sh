@@ -1,0 +1,43 @@
+#!/bin/bash
+# Builds the Debian package with cpack, reads its fields and runs the programs it holds.
+# Usage: check_package.sh BUILD_DIR
+set -u
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+(cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; exit 1; }
+debs=("$work"/out/tactoria_*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "FAIL: no single tactoria_*.deb"; exit 1; }
+deb=${debs[0]}
+
+field() { dpkg-deb -f "$deb" "$1"; }
+[ "$(field Package)" = tactoria ] || fail "Package: $(field Package)"
+[ -n "$(field Maintainer)" ] || fail "no Maintainer"
+[ "$(field Section)" = sound ] || fail "Section: $(field Section)"
+grep -q 'GPL-3.0-or-later' <<<"$(field Description)" || fail "Description names no licence"
+[ "$(field Description | wc -l)" -gt 3 ] || fail "Description has no long text"
+# Dependencies come from the binaries' libraries, with versions.
+depends=$(field Depends)
+for library in libc6 libstdc++6 libqt6widgets6; do
+  grep -Eq "(^|, )$library \(>= [^)]+\)" <<<"$depends" || fail "Depends lacks $library: $depends"
+done
+
+dpkg-deb -x "$deb" "$work/root" || { echo "FAIL: dpkg-deb -x"; exit 1; }
+[ -f "$work/root/usr/share/doc/tactoria/copyright" ] || fail "no copyright file"
+[ -f "$work/root/usr/share/applications/io.github.tactoria.tactoria.desktop" ] || fail "no desktop entry"
+out=$("$work/root/usr/bin/tactoria-cli" --version 2>&1)
+[[ $out =~ ^tactoria-cli\ [0-9]+\.[0-9]+ ]] || fail "unpacked tactoria-cli --version: $out"
+out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$work/root/usr/bin/tactoria" --version 2>&1)
+[[ $out =~ ^tactoria\ [0-9]+\.[0-9]+ ]] || fail "unpacked tactoria --version: $out"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures failures"
+  exit 1
+fi
+echo "package OK: $(basename "$deb"), Depends: $depends"

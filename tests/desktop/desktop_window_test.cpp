@@ -1,0 +1,238 @@
+// The ways into the window besides File > Open: a file named at start, a dropped file, Open
+// Recent and the shortcuts.
+#include <QAction>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QUrl>
+
+#include "app/start_options.h"
+#include "window_fixture.h"
+
+namespace tactoria::testing {
+namespace {
+
+class DesktopTest : public WindowTest {
+ protected:
+  // Every field, the path and whether the output commands are enabled: the window's state.
+  QString State() const {
+    QStringList parts;
+    for (const QLineEdit* field : window->findChildren<QLineEdit*>())
+      parts << field->objectName() + "=" + field->text() + (field->isEnabled() ? "" : "(off)");
+    parts << window->findChild<QPlainTextEdit*>("TxtDir")->toPlainText();
+    parts << (window->findChild<QAction*>("MnuSaveAsWave")->isEnabled() ? "open" : "closed");
+    return parts.join(' ');
+  }
+
+  // A real drag over `target` and, when it is accepted, the drop; then the event loop runs.
+  bool DragAndDrop(QWidget* target, const QList<QUrl>& urls) {
+    QMimeData mime;
+    mime.setUrls(urls);
+    // File managers offer the paths as plain text too, which a text field would take.
+    QStringList paths;
+    for (const QUrl& url : urls) paths << url.toString();
+    mime.setText(paths.join('\n'));
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    QCoreApplication::processEvents();
+    return drop.isAccepted();
+  }
+
+  QMenu* RecentMenu() const { return window->findChild<QMenu*>("MnuRecent"); }
+  // The paths the submenu offers, in order (the number and the access key taken off).
+  QStringList RecentEntries() const {
+    QStringList entries;
+    for (const QAction* action : RecentMenu()->actions())
+      if (!action->isSeparator() && action->objectName() != "MnuClearRecent")
+        entries << action->text().section(' ', 1).replace("&&", "&");
+    return entries;
+  }
+  // Chooses an entry as a user does: the submenu opened, the entry's number typed.
+  void ChooseRecent(int number) {
+    RecentMenu()->popup(window->geometry().center());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(RecentMenu()));
+    QTest::keyClick(RecentMenu(), static_cast<Qt::Key>(Qt::Key_0 + number));
+    QCoreApplication::processEvents();
+  }
+  QString Bad(const std::string& name) {
+    WriteBytes(dir / name, RiffBytes({}));  // reads, then fails the format check
+    return QString::fromStdString(dir / name);
+  }
+};
+
+TEST(StartOptionsTest, ReadsHelpVersionOneFileAndRefusesTheRest) {
+  using Action = StartOptions::Action;
+  const QString here = QDir::currentPath();
+  struct Case {
+    QStringList arguments;
+    Action action;
+    QString file;
+  };
+  const Case cases[] = {
+      {{}, Action::Run, ""},
+      {{"loop.wav"}, Action::Run, here + "/loop.wav"},
+      {{"/tmp/../tmp/a.wav"}, Action::Run, "/tmp/a.wav"},
+      {{"--", "-dash.wav"}, Action::Run, here + "/-dash.wav"},
+      {{"-"}, Action::Run, here + "/-"},
+      {{"loop.wav", "--version"}, Action::Version, ""},
+      {{"-platform", "offscreen", "-h"}, Action::Help, ""},  // Qt's options are not yet gone
+      {{"--", "--help"}, Action::Run, here + "/--help"},
+      {{"--bogus", "loop.wav"}, Action::UsageError, ""},
+      {{"a.wav", "b.wav"}, Action::UsageError, ""},
+      {{""}, Action::UsageError, ""},
+  };
+  for (const Case& c : cases) {
+    const StartOptions options = ParseStartOptions(c.arguments);
+    EXPECT_EQ(options.action, c.action) << qPrintable(c.arguments.join(' '));
+    EXPECT_EQ(options.file, c.file) << qPrintable(c.arguments.join(' '));
+    EXPECT_EQ(options.error.isEmpty(), c.action != Action::UsageError) << qPrintable(c.arguments.join(' '));
+  }
+  EXPECT_EQ(ParseStartOptions({"--bogus"}).error, "unknown option '--bogus'");
+}
+
+TEST_F(DesktopTest, AFileNamedAtStartOpensAsTheOpenCommandOpensIt) {
+  const QString path = WriteWave("loop.wav", 88200);
+  const QString empty = State();
+  Open(path);
+  const QString opened = State();
+  ASSERT_NE(opened, empty);
+
+  // A fresh window given the file by a relative name, as a shell passes it.
+  Restart();
+  dialogs.Clear();
+  const QString before = QDir::currentPath();
+  QDir::setCurrent(QString::fromStdString(dir.path().string()));
+  const StartOptions options = ParseStartOptions({"loop.wav"});
+  QDir::setCurrent(before);
+  EXPECT_TRUE(window->OpenWavePath(options.file));
+  EXPECT_EQ(State(), opened);
+  EXPECT_TRUE(dialogs.shown.empty());
+  EXPECT_EQ(Texts("TxtOrgSamp TxtOrgBpm TxtFreq"), "88200 120 44100");
+
+  // A refused file leaves a fresh window empty, says why, and is not remembered as recent.
+  Restart();
+  dialogs.Clear();
+  const QString refused = Bad("bad.wav");
+  EXPECT_FALSE(window->OpenWavePath(ParseStartOptions({refused}).file));
+  const auto shown = dialogs.Messages();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].title + "|" + shown[0].text,
+            "Unsupported Format|This application only supports WAVE PCM FORMAT.");
+  EXPECT_EQ(window->CurrentWave(), nullptr);
+  EXPECT_EQ(State(), empty);
+  EXPECT_EQ(RecentEntries(), QStringList{path});
+
+  // So does a missing one, with the read failure's message.
+  EXPECT_FALSE(window->OpenWavePath(QString::fromStdString(dir / "gone.wav")));
+  EXPECT_EQ(dialogs.Messages().size(), 2u);
+  EXPECT_EQ(State(), empty);
+}
+
+TEST_F(DesktopTest, ADroppedFileOpensOnTheWindowAndOnItsFields) {
+  const QString path = WriteWave("loop.wav", 88200);
+  Open(path);
+  const QString opened = State();
+  const QString other = WriteWave("other.wav", 44100);
+
+  Restart();
+  // Several files, or a remote one, are refused at the drag.
+  EXPECT_FALSE(DragAndDrop(window.get(), {QUrl::fromLocalFile(path), QUrl::fromLocalFile(other)}));
+  EXPECT_FALSE(DragAndDrop(Field("TxtBeats"), {QUrl("https://example.org/loop.wav")}));
+  EXPECT_EQ(window->CurrentWave(), nullptr);
+
+  EXPECT_TRUE(DragAndDrop(window.get(), {QUrl::fromLocalFile(other)}));
+  EXPECT_EQ(Text("TxtOrgSamp"), "44100");
+  // On a text field (enabled now) the file opens too, rather than its path being pasted in.
+  EXPECT_TRUE(DragAndDrop(Field("TxtBeats"), {QUrl::fromLocalFile(path)}));
+  EXPECT_EQ(State(), opened);
+
+  // A refused file: the open's own message, the file before stays open.
+  EXPECT_TRUE(DragAndDrop(window.get(), {QUrl::fromLocalFile(Bad("bad.wav"))}));
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_EQ(dialogs.Messages()[0].title, "Unsupported Format");
+  EXPECT_EQ(window->findChild<QPlainTextEdit*>("TxtDir")->toPlainText(), path);
+  EXPECT_EQ(dialogs.unexpected, 0);
+}
+
+TEST_F(DesktopTest, OpenRecentHoldsTheLastEightFilesNewestFirst) {
+  EXPECT_FALSE(RecentMenu()->menuAction()->isEnabled());
+  QStringList paths;
+  for (int i = 0; i < 10; ++i) paths << WriteWave("loop&" + std::to_string(i) + ".wav", 1000 + i);
+  for (const QString& path : paths) Open(path);
+  Open(paths[5]);  // moves up instead of repeating
+  const QStringList expected = {paths[5], paths[9], paths[8], paths[7],
+                                paths[6], paths[4], paths[3], paths[2]};
+  EXPECT_EQ(RecentEntries(), expected);
+  EXPECT_TRUE(RecentMenu()->menuAction()->isEnabled());
+
+  // The list outlives the window; its entries open with the open's checks.
+  Restart();
+  EXPECT_EQ(RecentEntries(), expected);
+  ChooseRecent(3);
+  EXPECT_EQ(window->findChild<QPlainTextEdit*>("TxtDir")->toPlainText(), paths[8]);
+  EXPECT_EQ(Text("TxtOrgSamp"), "1008");
+  EXPECT_EQ(RecentEntries().front(), paths[8]);
+
+  // A file gone from the disk is taken off the list when chosen, with a message.
+  std::filesystem::remove(paths[9].toStdString());
+  dialogs.Clear();
+  ChooseRecent(3);  // paths[9], now behind paths[8] and paths[5]
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_EQ(dialogs.Messages()[0].title, "Open Recent");
+  EXPECT_TRUE(dialogs.Messages()[0].text.startsWith(paths[9] + " no longer exists."));
+  EXPECT_EQ(RecentEntries(),
+            QStringList({paths[8], paths[5], paths[7], paths[6], paths[4], paths[3], paths[2]}));
+  EXPECT_EQ(window->findChild<QPlainTextEdit*>("TxtDir")->toPlainText(), paths[8]);
+
+  window->findChild<QAction*>("MnuClearRecent")->trigger();
+  Restart();
+  EXPECT_TRUE(RecentEntries().isEmpty());
+  EXPECT_FALSE(RecentMenu()->menuAction()->isEnabled());
+}
+
+TEST_F(DesktopTest, ShortcutsRunTheirCommandsAndCollideWithNothing) {
+  QSet<QKeySequence> seen;
+  QStringList menu;
+  for (QAction* action : window->findChildren<QAction*>()) {
+    if (action->shortcut().isEmpty()) continue;
+    EXPECT_FALSE(seen.contains(action->shortcut())) << qPrintable(action->text());
+    seen.insert(action->shortcut());
+    menu << action->text() + "=" + action->shortcut().toString();
+  }
+  menu.sort();
+  EXPECT_EQ(menu.join(", "),
+            "About/Help=F1, Exit=Ctrl+Q, Mix To=Ctrl+M, Open=Ctrl+O, Save As...=Ctrl+Shift+S, "
+            "Shuffle=Ctrl+Shift+R, Span As...=Ctrl+Shift+B");
+  // The ones of this program's own choice are no standard key, and a text field with the
+  // focus does not claim them for its editing (as it claims Ctrl+A).
+  for (const char* name : {"MnuSpanAs", "MnuShuffle", "MnuMixTo"}) {
+    const QKeySequence own = window->findChild<QAction*>(name)->shortcut();
+    for (int key = QKeySequence::HelpContents; key <= QKeySequence::Cancel; ++key)
+      EXPECT_FALSE(QKeySequence::keyBindings(static_cast<QKeySequence::StandardKey>(key)).contains(own))
+          << name << " has standard key " << key;
+    const QKeyCombination combination = own[0];
+    QKeyEvent override(QEvent::ShortcutOverride, combination.key(), combination.keyboardModifiers());
+    override.ignore();
+    QApplication::sendEvent(Field("TxtBeats"), &override);
+    EXPECT_FALSE(override.isAccepted()) << name;
+  }
+
+  // Typed keys, with the focus in a text field.
+  Field("TxtBeats")->setFocus();
+  dialogs.openChoices.push_back(std::nullopt);
+  QTest::keyClick(Field("TxtBeats"), Qt::Key_O, Qt::ControlModifier);
+  ASSERT_EQ(dialogs.shown.size(), 1u);
+  EXPECT_EQ(dialogs.shown[0].kind + "|" + dialogs.shown[0].title, "open|Open wave file");
+  QTest::keyClick(Field("TxtBeats"), Qt::Key_Q, Qt::ControlModifier);
+  EXPECT_FALSE(window->isVisible());
+}
+
+}  // namespace
+}  // namespace tactoria::testing
