@@ -28,6 +28,10 @@ for library in libc6 libstdc++6 libqt6widgets6; do
   grep -Fq "$library (>= " <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 
+# apt can satisfy those dependencies (a simulation: nothing is installed).
+apt-get install --simulate "$deb" >"$work/apt.log" 2>&1 && grep -q '^Inst tactoria ' "$work/apt.log" ||
+  fail "apt install ./$(basename "$deb") would fail: $(tail -3 "$work/apt.log")"
+
 dpkg-deb -x "$deb" "$work/root" || { echo "FAIL: dpkg-deb -x"; exit 1; }
 [ -f "$work/root/usr/share/doc/tactoria/copyright" ] || fail "no copyright file"
 [ -f "$work/root/usr/share/applications/io.github.tactoria.tactoria.desktop" ] || fail "no desktop entry"

@@ -78,12 +78,9 @@ TEST(StartOptionsTest, ReadsHelpVersionOneFileAndRefusesTheRest) {
   const Case cases[] = {
       {{}, Action::Run, ""},
       {{"loop.wav"}, Action::Run, here + "/loop.wav"},
-      {{"/tmp/../tmp/a.wav"}, Action::Run, "/tmp/a.wav"},
       {{"--", "-dash.wav"}, Action::Run, here + "/-dash.wav"},
-      {{"-"}, Action::Run, here + "/-"},
       {{"loop.wav", "--version"}, Action::Version, ""},
       {{"-platform", "offscreen", "-h"}, Action::Help, ""},  // Qt's options are not yet gone
-      {{"--", "--help"}, Action::Run, here + "/--help"},
       {{"--bogus", "loop.wav"}, Action::UsageError, ""},
       {{"a.wav", "b.wav"}, Action::UsageError, ""},
       {{""}, Action::UsageError, ""},
@@ -198,18 +195,14 @@ TEST_F(DesktopTest, OpenRecentHoldsTheLastEightFilesNewestFirst) {
 }
 
 TEST_F(DesktopTest, ShortcutsRunTheirCommandsAndCollideWithNothing) {
+  // Every command has a key of its own.
   QSet<QKeySequence> seen;
-  QStringList menu;
-  for (QAction* action : window->findChildren<QAction*>()) {
-    if (action->shortcut().isEmpty()) continue;
-    EXPECT_FALSE(seen.contains(action->shortcut())) << qPrintable(action->text());
-    seen.insert(action->shortcut());
-    menu << action->text() + "=" + action->shortcut().toString();
+  for (const char* name :
+       {"MnuOpenWave", "MnuSaveAsWave", "MnuSpanAs", "MnuExit", "MnuShuffle", "MnuMixTo", "MnuAbout"}) {
+    const QKeySequence key = window->findChild<QAction*>(name)->shortcut();
+    EXPECT_FALSE(key.isEmpty() || seen.contains(key)) << name;
+    seen.insert(key);
   }
-  menu.sort();
-  EXPECT_EQ(menu.join(", "),
-            "About/Help=F1, Exit=Ctrl+Q, Mix To=Ctrl+M, Open=Ctrl+O, Save As...=Ctrl+Shift+S, "
-            "Shuffle=Ctrl+Shift+R, Span As...=Ctrl+Shift+B");
   // The ones of this program's own choice are no standard key, and a text field with the
   // focus does not claim them for its editing (as it claims Ctrl+A).
   for (const char* name : {"MnuSpanAs", "MnuShuffle", "MnuMixTo"}) {
@@ -225,11 +218,15 @@ TEST_F(DesktopTest, ShortcutsRunTheirCommandsAndCollideWithNothing) {
   }
 
   // Typed keys, with the focus in a text field.
+  Open(WriteWave("loop.wav", 88200));
+  dialogs.Clear();
   Field("TxtBeats")->setFocus();
-  dialogs.openChoices.push_back(std::nullopt);
+  dialogs.openChoices = {std::nullopt, std::nullopt};
   QTest::keyClick(Field("TxtBeats"), Qt::Key_O, Qt::ControlModifier);
-  ASSERT_EQ(dialogs.shown.size(), 1u);
+  QTest::keyClick(Field("TxtBeats"), Qt::Key_M, Qt::ControlModifier);
+  ASSERT_EQ(dialogs.shown.size(), 2u);
   EXPECT_EQ(dialogs.shown[0].kind + "|" + dialogs.shown[0].title, "open|Open wave file");
+  EXPECT_EQ(dialogs.shown[1].kind + "|" + dialogs.shown[1].title, "open|Select a file to mix to");
   QTest::keyClick(Field("TxtBeats"), Qt::Key_Q, Qt::ControlModifier);
   EXPECT_FALSE(window->isVisible());
 }
