@@ -67,7 +67,6 @@ class FrmMain : public QMainWindow, public MainWindowState {
   // checks, messages and state. True when the file is open. Used by Open Recent, file drops
   // and the file named at start.
   bool OpenWavePath(const QString& path);
-  const RecentFiles& Recent() const { return recent_; }
 
   // True when the file's length can be read and is not 0.
   static bool FileExists(const QString& path);
