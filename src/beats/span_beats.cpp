@@ -66,40 +66,41 @@ void RunSpan(const SpanRequest& request, const SpanHooks& hooks, SpanOutcome& ou
 void RunAllOrNothing(const SpanRequest& request, const SpanHooks& hooks, SpanOutcome& outcome) {
   const std::int64_t length = outcome.beatBytes;
   std::deque<PendingFile> files;  // in beat order; each removes its temporary file unless committed
-  std::set<std::string> folders;
+  FileSystemFlush flush;
   for (std::int64_t k = 0; k < request.beats; ++k) {
     const std::string name = BeatFileName(request.basePath, static_cast<int>(k + 1));
     PendingFile& file = files.emplace_back(name, request.overwrite, request.sinks);
+    if (file.ok()) {
+      if (const int error = flush.Watch(file.directory()); error != 0)
+        file.Fail(FileResult::WriteFailed, error);
+    }
     // Closed without a flush: the whole set is flushed at once below.
     if (!WriteWave(file, request.sound, k * length, length).ok() || !file.Finish(false).ok()) {
       Fail(outcome, name, file.status());
       return;
     }
-    folders.insert(file.directory());
     if (hooks.beatDone && hooks.beatDone(static_cast<int>(k + 1))) {
       outcome.status = SpanStatus::Cancelled;
       return;
     }
   }
-  for (const std::string& folder : folders) {
-    if (const int error = SyncFileSystem(folder); error != 0) {
-      Fail(outcome, files.front().target(), {FileResult::WriteFailed, error});
-      return;
-    }
+  if (const int error = flush.Flush(); error != 0) {
+    Fail(outcome, files.front().target(), {FileResult::WriteFailed, error});
+    return;
   }
   for (std::size_t k = 0; k < files.size(); ++k) {
     if (files[k].CommitKeepingFormer().ok()) continue;
     Fail(outcome, BeatFileName(request.basePath, static_cast<int>(k + 1)), files[k].status());
     // Back out the beats already in place, newest first.
     for (std::size_t j = k; j-- > 0;) files[j].Restore();
-    for (const std::string& folder : folders) SyncDirectory(folder);
+    flush.SyncDirectories();
     return;
   }
   for (std::size_t k = 0; k < files.size(); ++k) {
     outcome.written.push_back({BeatFileName(request.basePath, static_cast<int>(k + 1)), files[k].identity()});
   }
   files.clear();  // the replaced files, kept aside until now, go
-  for (const std::string& folder : folders) SyncDirectory(folder);
+  flush.SyncDirectories();
   outcome.status = SpanStatus::Completed;
 }
 

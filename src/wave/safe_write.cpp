@@ -269,12 +269,34 @@ int SyncDirectory(const std::string& directory) {
   return error;
 }
 
-int SyncFileSystem(const std::string& directory) {
-  const int dir = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir < 0) return errno;
-  const int error = ::syncfs(dir) == 0 ? 0 : errno;
-  ::close(dir);
-  return error;
+FileSystemFlush::~FileSystemFlush() {
+  for (const Folder& folder : folders_) ::close(folder.fd);
+}
+
+int FileSystemFlush::Watch(const std::string& directory) {
+  for (const Folder& folder : folders_) {
+    if (folder.path == directory) return 0;
+  }
+  const int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  try {
+    folders_.push_back({directory, fd});
+  } catch (...) {
+    ::close(fd);
+    throw;
+  }
+  return 0;
+}
+
+int FileSystemFlush::Flush() const {
+  for (const Folder& folder : folders_) {
+    if (::syncfs(folder.fd) != 0) return errno;
+  }
+  return 0;
+}
+
+void FileSystemFlush::SyncDirectories() const {
+  for (const Folder& folder : folders_) ::fsync(folder.fd);
 }
 
 int RenameNoReplace(const std::string& from, const std::string& to) {

@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "file_result.h"
 
@@ -128,8 +129,30 @@ class PendingFile {
 // Flushes a folder's entries (new and renamed names) to the disk; 0 or errno.
 int SyncDirectory(const std::string& directory);
 
-// Flushes every file of the file system holding `directory` in one call; 0 or errno.
-int SyncFileSystem(const std::string& directory);
+// Flushes many files at once: every file system holding one of the watched folders is flushed
+// with one call, which reports any write-back failure on it since the folder was first watched.
+// Watch each folder before the files in it are written.
+class FileSystemFlush {
+ public:
+  FileSystemFlush() = default;
+  FileSystemFlush(const FileSystemFlush&) = delete;
+  FileSystemFlush& operator=(const FileSystemFlush&) = delete;
+  ~FileSystemFlush();
+
+  // 0 or errno (the folder cannot be opened).
+  int Watch(const std::string& directory);
+  // 0 or the errno of the first failing flush.
+  int Flush() const;
+  // Flushes the watched folders' entries (see SyncDirectory).
+  void SyncDirectories() const;
+
+ private:
+  struct Folder {
+    std::string path;
+    int fd;
+  };
+  std::vector<Folder> folders_;
+};
 
 // Moves `from` to `to` only if `to` does not exist, in one step another process cannot race;
 // errno EEXIST when it exists. 0 or errno.
