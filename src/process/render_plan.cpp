@@ -52,7 +52,6 @@ std::variant<RenderPlan, RenderFailure> RenderPlan::Make(std::int64_t sourceByte
                                                          const RenderSettings& settings) {
   RenderPlan plan;
   const std::int64_t align = format.blockAlign;
-  plan.sourceBytes_ = sourceBytes;
   plan.align_ = align;
   if (settings.newFrames) {
     const std::int64_t newFrames = *settings.newFrames;

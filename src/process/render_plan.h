@@ -36,7 +36,6 @@ class RenderPlan {
   void GatherFrames(const std::byte* source, std::int64_t first, std::int64_t count, std::byte* out) const;
   bool Identity() const { return !resample_ && phaserOffset_ == 0 && !reverse_; }
 
-  std::int64_t sourceBytes_ = 0;
   std::int64_t bytes_ = 0;
   std::int64_t frames_ = 0;  // whole output frames; bytes after them map onto themselves
   std::int64_t align_ = 0;
