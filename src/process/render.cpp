@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "process/sound_routines.h"
+#include "process/time_stretch.h"
 
 namespace tactoria {
 
@@ -18,6 +19,16 @@ const char* RenderFailureMessage(RenderFailure failure) {
       return "Invalid operation. Could not set phaser to the sample.";
     case RenderFailure::Reverse:
       return "Out of memory. Could not reverse sample.";
+    case RenderFailure::StretchMemory:
+      return "Could not stretch the sound to its new length with the pitch kept. Out of memory.";
+    case RenderFailure::StretchFormat:
+      return "Could not stretch the sound to its new length with the pitch kept. Keep Pitch needs "
+             "8-, 16-, 24- or 32-bit PCM samples.";
+    case RenderFailure::StretchRatio:
+      return "Could not stretch the sound to its new length with the pitch kept. Keep Pitch makes a sound "
+             "from 1/16 to 16 times as long; choose a length in that range or switch Keep Pitch off.";
+    case RenderFailure::StretchError:
+      return "Could not stretch the sound to its new length with the pitch kept. The time-stretch failed.";
   }
   return "";
 }
@@ -39,10 +50,46 @@ bool SameMixFormat(const WaveFormat& open, const WaveFormat& second) {
          open.bitsPerSample == second.bitsPerSample;
 }
 
+namespace {
+
+RenderFailure StretchRenderFailure(StretchFailure failure) {
+  switch (failure) {
+    case StretchFailure::OutOfMemory:
+      return RenderFailure::StretchMemory;
+    case StretchFailure::UnsupportedFormat:
+      return RenderFailure::StretchFormat;
+    case StretchFailure::RatioOutOfRange:
+      return RenderFailure::StretchRatio;
+    default:
+      return RenderFailure::StretchError;
+  }
+}
+
+// The new length by a time-stretch; a length that the resampling refuses (0 frames or fewer)
+// gets the resampling's message.
+bool KeepPitchLength(std::span<const std::byte> data, const WaveFormat& format, std::int32_t newFrames,
+                     RenderResult& out) {
+  if (newFrames < 1 || format.blockAlign < 1 || data.size() < static_cast<std::size_t>(format.blockAlign)) {
+    out.failure = RenderFailure::LengthChange;
+    return false;
+  }
+  StretchResult stretched = StretchKeepingPitch(data, format, newFrames);
+  if (stretched.failure) {
+    out.failure = StretchRenderFailure(*stretched.failure);
+    return false;
+  }
+  out.buffer = std::move(stretched.buffer);
+  return true;
+}
+
+}  // namespace
+
 RenderResult RenderNewSample(std::span<const std::byte> data, const WaveFormat& format,
                              const RenderSettings& settings) {
   RenderResult out;
-  if (settings.newFrames) {
+  if (settings.newFrames && settings.keepPitch) {
+    if (!KeepPitchLength(data, format, *settings.newFrames, out)) return out;
+  } else if (settings.newFrames) {
     // The resampled frames are the working buffer itself; no copy of the data is made.
     if (!ChangeSoundLength(data, format.blockAlign, *settings.newFrames, out.buffer)) {
       out.failure = RenderFailure::LengthChange;
