@@ -174,6 +174,7 @@ class EditJob {
     settings.newFrames = newFrames_;
     settings.phaserValue = edits_.phaser;
     settings.reverse = edits_.reverse;
+    settings.keepPitch = edits_.keepPitch;
     RenderResult result = RenderNewSample(Data().bytes(), Format(), settings);
     if (result.failure) {
       return Report(Err(), kExitFailed, RenderFailureMessage(*result.failure), kRenderFailureTitle);
