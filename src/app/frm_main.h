@@ -62,6 +62,10 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void LoadUserSettings();
   void SaveUserSettings();
 
+  // "Keep Pitch" (Tools menu): a new length is a time-stretch at the same pitch. Off by default.
+  bool KeepPitch() const;
+  void SetKeepPitch(bool on);
+
   // True when the file's length can be read and is not 0.
   static bool FileExists(const QString& path);
 
@@ -104,6 +108,9 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void MnuMixTo_Click();
   void MnuAbout_Click();
 
+ signals:
+  void KeepPitchChanged(bool on);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -113,6 +120,7 @@ class FrmMain : public QMainWindow, public MainWindowState {
   // Layout (frm_main_layout.cpp).
   void BuildControls();
   void BuildMenus();
+  void BuildKeepPitchCommand();
   void ConnectHandlers();
   void SetTabOrder();
   void ShowArrowPressed(ButtonLabel* arrow, bool pressed);
@@ -215,6 +223,7 @@ class FrmMain : public QMainWindow, public MainWindowState {
   QAction* MnuToolsSep1 = nullptr;
   QAction* MnuMixTo = nullptr;
   QAction* MnuAbout = nullptr;
+  QAction* MnuKeepPitch = nullptr;
 };
 
 }  // namespace tactoria
