@@ -4,8 +4,8 @@
 #include <limits>
 #include <utility>
 
-#include "process/sound_routines.h"
-#include "process/time_stretch.h"
+#include "process/render_plan.h"
+#include "process/time_stretch_render.h"
 
 namespace tactoria {
 
@@ -50,73 +50,23 @@ bool SameMixFormat(const WaveFormat& open, const WaveFormat& second) {
          open.bitsPerSample == second.bitsPerSample;
 }
 
-namespace {
-
-RenderFailure StretchRenderFailure(StretchFailure failure) {
-  switch (failure) {
-    case StretchFailure::OutOfMemory:
-      return RenderFailure::StretchMemory;
-    case StretchFailure::UnsupportedFormat:
-      return RenderFailure::StretchFormat;
-    case StretchFailure::RatioOutOfRange:
-      return RenderFailure::StretchRatio;
-    default:
-      return RenderFailure::StretchError;
-  }
-}
-
-// The new length by a time-stretch; a length that the resampling refuses (0 frames or fewer)
-// gets the resampling's message.
-bool KeepPitchLength(std::span<const std::byte> data, const WaveFormat& format, std::int32_t newFrames,
-                     RenderResult& out) {
-  if (newFrames < 1 || format.blockAlign < 1 || data.size() < static_cast<std::size_t>(format.blockAlign)) {
-    out.failure = RenderFailure::LengthChange;
-    return false;
-  }
-  StretchResult stretched = StretchKeepingPitch(data, format, newFrames);
-  if (stretched.failure) {
-    out.failure = StretchRenderFailure(*stretched.failure);
-    return false;
-  }
-  out.buffer = std::move(stretched.buffer);
-  return true;
-}
-
-}  // namespace
-
 RenderResult RenderNewSample(std::span<const std::byte> data, const WaveFormat& format,
                              const RenderSettings& settings) {
   RenderResult out;
-  if (settings.newFrames && settings.keepPitch) {
-    if (!KeepPitchLength(data, format, *settings.newFrames, out)) return out;
-  } else if (settings.newFrames) {
-    // The resampled frames are the working buffer itself; no copy of the data is made.
-    if (!ChangeSoundLength(data, format.blockAlign, *settings.newFrames, out.buffer)) {
-      out.failure = RenderFailure::LengthChange;
-      return out;
-    }
-  } else {
-    // An empty data chunk is an allocation of 0 bytes, which fails.
-    auto copy = data.empty() ? std::nullopt : ByteBuffer::CopyOf(data);
-    if (!copy) {
-      out.failure = RenderFailure::CopyMemory;
-      return out;
-    }
-    out.buffer = std::move(*copy);
-  }
-
-  // The phaser works on the sound at its new length; the reverse comes last.
-  if (settings.phaserValue &&
-      !SetPhaser(out.buffer.bytes(), format, PhaserOffset(*settings.phaserValue, format.blockAlign))) {
-    out.buffer = ByteBuffer();
-    out.failure = RenderFailure::Phaser;
+  auto made = PlannedRender::Make(data, format, settings);
+  if (const auto* failure = std::get_if<RenderFailure>(&made)) {
+    out.failure = *failure;
     return out;
   }
-  if (settings.reverse && !ReverseSample(out.buffer.bytes(), format.blockAlign)) {
-    out.buffer = ByteBuffer();
-    out.failure = RenderFailure::Reverse;
+  const PlannedRender& planned = std::get<PlannedRender>(made);
+  const RenderPlan& plan = planned.plan();
+  auto buffer = ByteBuffer::Allocate(static_cast<std::size_t>(plan.bytes()));
+  if (!buffer) {
+    out.failure = settings.newFrames ? RenderFailure::LengthChange : RenderFailure::CopyMemory;
     return out;
   }
+  plan.Gather(planned.source(), 0, buffer->bytes());
+  out.buffer = std::move(*buffer);
   return out;
 }
 

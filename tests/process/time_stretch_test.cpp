@@ -112,7 +112,7 @@ TEST(KeepPitch, RefusalsUseTheRenderFailures) {
   EXPECT_EQ(Render(data, Pcm(2, 16), 0, true).failure, RenderFailure::LengthChange);
   EXPECT_EQ(Render({}, Pcm(2, 16), 10, true).failure, RenderFailure::LengthChange);
   EXPECT_EQ(Render(data, Pcm(2, 16), std::numeric_limits<std::int32_t>::max() / 2, true).failure,
-            RenderFailure::StretchMemory);
+            RenderFailure::LengthChange);
   // Beyond 1/16 to 16 times the length: refused at once instead of a stretch that takes minutes.
   EXPECT_EQ(Render(data, Pcm(2, 16), 62, true).failure, RenderFailure::StretchRatio);
   EXPECT_EQ(Render(data, Pcm(2, 16), 16001, true).failure, RenderFailure::StretchRatio);
