@@ -97,6 +97,12 @@ class Stretch {
                    EngineOptions(engine),
                    static_cast<double>(newFrames) / static_cast<double>(sourceFrames_)) {
     stretcher_.setMaxProcessSize(kBlockFrames);
+    // Each processing call is kept to about a block of output, so that the stretcher's own buffers
+    // need not grow when it lengthens the sound many times.
+    const double ratio = static_cast<double>(newFrames) / static_cast<double>(sourceFrames_);
+    processFrames_ =
+        std::clamp(static_cast<std::size_t>(static_cast<double>(kBlockFrames) / std::max(1.0, ratio)),
+                   std::size_t{256}, kBlockFrames);
   }
 
   void Run() {
@@ -104,8 +110,8 @@ class Stretch {
       const std::size_t frames = Decode(at);
       stretcher_.study(in_.pointers.data(), frames, at + frames >= sourceFrames_);
     }
-    for (std::size_t at = 0; at < sourceFrames_; at += kBlockFrames) {
-      const std::size_t frames = Decode(at);
+    for (std::size_t at = 0; at < sourceFrames_; at += processFrames_) {
+      const std::size_t frames = Decode(at, processFrames_);
       stretcher_.process(in_.pointers.data(), frames, at + frames >= sourceFrames_);
       Drain();
     }
@@ -116,8 +122,8 @@ class Stretch {
   }
 
  private:
-  std::size_t Decode(std::size_t at) {
-    const std::size_t frames = std::min(kBlockFrames, sourceFrames_ - at);
+  std::size_t Decode(std::size_t at, std::size_t most = kBlockFrames) {
+    const std::size_t frames = std::min(most, sourceFrames_ - at);
     DecodeFrames(source_.data() + at * align_, frames, channels_, bytes_, in_.pointers.data());
     return frames;
   }
@@ -146,6 +152,7 @@ class Stretch {
   std::size_t newFrames_;
   ByteBuffer& output_;
   std::size_t written_ = 0;
+  std::size_t processFrames_ = kBlockFrames;
   Planes in_;
   Planes out_;
   RubberBandStretcher stretcher_;
