@@ -64,6 +64,16 @@ TEST_F(KeepPitchTest, SaveAsStretchesToTheNewLengthAndTheTempoFollowsTheLength) 
   const Bytes out = ReadBytes(dir / "out.wav");
   ASSERT_EQ(out.size(), 44u + 441000);
   EXPECT_NEAR(DominantFrequency(Channel16(out.data() + 44, 441000, 2, 1), 44100), 440, 2);
+
+  // A length the stretch refuses: the render's failure message, and no file.
+  Retype("TxtNewSamp", "2822400");
+  dialogs.saveChoices.push_back(
+      UserDialogs::FileChoice{QString::fromStdString(dir.path().string()), "long.wav"});
+  window->MnuSaveAsWave_Click();
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_EQ(dialogs.Messages()[0].title, "Error: 5");
+  EXPECT_EQ(dialogs.Messages()[0].text, RenderFailureMessage(RenderFailure::StretchRatio));
+  EXPECT_FALSE(std::filesystem::exists(dir / "long.wav"));
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 #pragma once
 
 // Test sounds and the measures by which a stretched sound is judged: its dominant frequency,
-// how clean a sine stays, and where and how loud each click of a click train comes out.
+// where and how loud each click of a click train comes out.
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
@@ -98,28 +98,6 @@ inline double DominantFrequency(const std::vector<double>& sound, double rate, d
   };
   const double coarse = best(low, high, 2.0);
   return best(coarse - 2.0, coarse + 2.0, 0.02);
-}
-
-// How much of the middle second a steady sine at `frequency` explains, in dB (signal over the
-// least-squares residual). A stretch that smears or wobbles the tone lowers it.
-inline double SineCleanness(const std::vector<double>& sound, double frequency, double rate) {
-  const std::vector<double> x = MiddleSecond(sound, rate);
-  double cc = 0, ss = 0, cs = 0, xc = 0, xs = 0;
-  for (std::size_t i = 0; i < x.size(); ++i) {
-    const double c = std::cos(2 * std::numbers::pi * frequency * static_cast<double>(i) / rate);
-    const double s = std::sin(2 * std::numbers::pi * frequency * static_cast<double>(i) / rate);
-    cc += c * c, ss += s * s, cs += c * s, xc += x[i] * c, xs += x[i] * s;
-  }
-  const double det = cc * ss - cs * cs;
-  const double a = (xc * ss - xs * cs) / det, b = (xs * cc - xc * cs) / det;
-  double signal = 0, residual = 0;
-  for (std::size_t i = 0; i < x.size(); ++i) {
-    const double fit = a * std::cos(2 * std::numbers::pi * frequency * static_cast<double>(i) / rate) +
-                       b * std::sin(2 * std::numbers::pi * frequency * static_cast<double>(i) / rate);
-    signal += fit * fit;
-    residual += (x[i] - fit) * (x[i] - fit);
-  }
-  return 10 * std::log10(signal / std::max(residual, 1e-30));
 }
 
 struct ClickFigure {
