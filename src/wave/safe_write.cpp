@@ -97,6 +97,14 @@ int FileSink::Write(std::span<const std::byte> bytes) {
     if (n < 0) return errno;
     if (n == 0) return EIO;
     bytes = bytes.subspan(static_cast<std::size_t>(n));
+    written_ += static_cast<std::uint64_t>(n);
+  }
+  // Starts the write-back of what has gathered without waiting for it; the flush still waits for all.
+  constexpr std::uint64_t kHandOver = std::uint64_t{8} << 20;
+  if (written_ - handedOver_ >= kHandOver) {
+    ::sync_file_range(fd_, static_cast<off_t>(handedOver_), static_cast<off_t>(written_ - handedOver_),
+                      SYNC_FILE_RANGE_WRITE);
+    handedOver_ = written_;
   }
   return 0;
 }

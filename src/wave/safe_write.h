@@ -31,7 +31,8 @@ class ByteSink {
   virtual int Flush() = 0;
 };
 
-// Writes to a file descriptor (not owned); Flush is fdatasync.
+// Writes to a file descriptor (not owned); Flush is fdatasync. Large files are handed to the disk
+// as they grow, so the final flush has little left to wait for.
 class FileSink : public ByteSink {
  public:
   explicit FileSink(int fd) : fd_(fd) {}
@@ -40,6 +41,8 @@ class FileSink : public ByteSink {
 
  private:
   int fd_;
+  std::uint64_t written_ = 0;
+  std::uint64_t handedOver_ = 0;  // bytes whose write-back has been started
 };
 
 // Makes the sink for a new temporary file's descriptor. Tests hand in one that fails like a full
