@@ -20,8 +20,8 @@ enum class StretchEngine { Faster, Finer, FinerShortWindow };
 inline constexpr StretchEngine kDefaultStretchEngine = StretchEngine::FinerShortWindow;
 
 // The stretch works between these ratios of the new length to the old. Far beyond them the
-// result is no longer a tempo change of the same sound, and the stretcher's time grows steeply
-// (a 16 s loop squeezed to 100 frames takes over a minute).
+// result is no longer a tempo change of the same sound and the stretcher degenerates (R2 took
+// over a minute to squeeze a 16 s loop to 100 frames; R3 runs with output hops of 0 frames).
 inline constexpr double kMinStretchRatio = 1.0 / 16;
 inline constexpr double kMaxStretchRatio = 16;
 
