@@ -15,7 +15,9 @@ struct RenderSettings {
   std::optional<std::int32_t> newFrames;  // a new length in frames, or none to keep the length
   std::optional<double> phaserValue;      // the phaser value (offset = value x block align), or none
   bool reverse = false;
-  bool keepPitch = false;  // a new length is a time-stretch at the same pitch, not a resampling
+  // A new length is a time-stretch at the same pitch, not a resampling. RenderPlan alone does not
+  // stretch: renders that honour this go through PlannedRender (process/time_stretch_render.h).
+  bool keepPitch = false;
 };
 
 enum class RenderFailure {
