@@ -88,6 +88,7 @@ RenderSettings FrmMain::CurrentRenderSettings() const {
   }
   if (ChkPhaser->isChecked()) settings.phaserValue = FieldDouble(LblPhaser).value_or(lastPhaserValue_);
   settings.reverse = ChkReverse->isChecked();
+  settings.keepPitch = KeepPitch();
   return settings;
 }
 

@@ -68,6 +68,10 @@ class FrmMain : public QMainWindow, public MainWindowState {
   // and the file named at start.
   bool OpenWavePath(const QString& path);
 
+  // "Keep Pitch" (Tools menu): a new length is a time-stretch at the same pitch. Off by default.
+  bool KeepPitch() const;
+  void SetKeepPitch(bool on);
+
   // True when the file's length can be read and is not 0.
   static bool FileExists(const QString& path);
 
@@ -112,6 +116,9 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void MnuRecent_Click(const QString& path);
   void MnuClearRecent_Click();
 
+ signals:
+  void KeepPitchChanged(bool on);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
 
@@ -121,6 +128,7 @@ class FrmMain : public QMainWindow, public MainWindowState {
   // Layout (frm_main_layout.cpp).
   void BuildControls();
   void BuildMenus();
+  void BuildKeepPitchCommand();
   void ConnectHandlers();
   void SetTabOrder();
   void ShowArrowPressed(ButtonLabel* arrow, bool pressed);
@@ -229,6 +237,7 @@ class FrmMain : public QMainWindow, public MainWindowState {
   QAction* MnuMixTo = nullptr;
   QAction* MnuAbout = nullptr;
   QMenu* MnuRecent = nullptr;
+  QAction* MnuKeepPitch = nullptr;
 };
 
 }  // namespace tactoria

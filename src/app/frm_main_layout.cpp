@@ -238,6 +238,7 @@ void FrmMain::BuildMenus() {
   MnuShuffle = command(MnuTools, "MnuShuffle", QStringLiteral("Shuffle"), false);
   MnuToolsSep1 = separator(MnuTools, "MnuToolsSep1");
   MnuMixTo = command(MnuTools, "MnuMixTo", QStringLiteral("Mix To"), false);
+  BuildKeepPitchCommand();
 
   MnuAbout = bar->addAction(QStringLiteral("About/Help"));
   MnuAbout->setObjectName(QStringLiteral("MnuAbout"));

@@ -18,6 +18,7 @@
 #include "process/render_plan.h"
 #include "process/rendered_output.h"
 #include "process/sound_routines.h"
+#include "process/time_stretch_render.h"
 #include "tempo/field_conversions.h"
 #include "wave/wave_validation.h"
 
@@ -41,20 +42,20 @@ std::optional<ByteBuffer> Render(MainWindowState& window, const vbMediaFile& wav
 }
 
 // The plan of the render the window's fields describe; shows the failure, if any.
-std::optional<RenderPlan> Plan(MainWindowState& window, const vbMediaFile& wave) {
-  auto made = RenderPlan::Make(wave.Item(window.DataIndex()).size(), window.CurrentFormat(),
-                               window.CurrentRenderSettings());
+std::optional<PlannedRender> Plan(MainWindowState& window, const vbMediaFile& wave) {
+  auto made = PlannedRender::Make(wave.Item(window.DataIndex()).bytes(), window.CurrentFormat(),
+                                  window.CurrentRenderSettings());
   if (const auto* failure = std::get_if<RenderFailure>(&made)) {
     window.Dialogs().Message(window.Window(), kRenderFailureTitle, RenderFailureMessage(*failure),
                              MessageIcon::Critical);
     return std::nullopt;
   }
-  return std::get<RenderPlan>(std::move(made));
+  return std::get<PlannedRender>(std::move(made));
 }
 
 // The output file of the open sound as rendered, gathered while it is written.
-WaveOutput Rendered(MainWindowState& window, const vbMediaFile& wave, const RenderPlan& plan) {
-  return RenderedOutput(wave, window.CurrentFormat(), plan, wave.Item(window.DataIndex()).bytes());
+WaveOutput Rendered(MainWindowState& window, const vbMediaFile& wave, const PlannedRender& planned) {
+  return RenderedOutput(wave, window.CurrentFormat(), planned.plan(), planned.source());
 }
 
 // Runs a command so that no exception leaves it; the guards inside have already restored the
@@ -110,7 +111,7 @@ void OutputCommands::SaveAs() {
 
     DisabledWindow disabled(window_.Window());
     BusyPointer busy;
-    const std::optional<RenderPlan> plan = Plan(window_, *wave);
+    const std::optional<PlannedRender> plan = Plan(window_, *wave);
     if (!plan) return;
     ShowSaveFailure(window_.Dialogs(), window_.Window(),
                     SaveWave(Rendered(window_, *wave, *plan), ToFsPath(path), true).result);
@@ -133,7 +134,7 @@ void OutputCommands::SpanAs() {
     QCoreApplication::processEvents();
     DisabledWindow disabled(window_.Window());
     BusyPointer busy;
-    const std::optional<RenderPlan> plan = Plan(window_, *wave);
+    const std::optional<PlannedRender> plan = Plan(window_, *wave);
     if (!plan) return;
     const SpanRequest request =
         MakeSpanRequest(ToFsPath(path), *beats, *bars, Rendered(window_, *wave, *plan));

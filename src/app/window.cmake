@@ -11,6 +11,7 @@ add_library(tactoria_app STATIC
   frm_main_new_length.cpp
   frm_main_phaser.cpp
   frm_main_files.cpp
+  frm_main_keep_pitch.cpp
   qsettings_store.cpp
   qt_user_dialogs.cpp
 )

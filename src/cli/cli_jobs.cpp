@@ -18,6 +18,7 @@
 #include "process/render_plan.h"
 #include "process/rendered_output.h"
 #include "process/sound_routines.h"
+#include "process/time_stretch_render.h"
 #include "tempo/field_conversions.h"
 #include "tempo/span_size.h"
 #include "tempo/tempo_formulas.h"
@@ -179,6 +180,7 @@ class EditJob {
     settings.newFrames = newFrames_;
     settings.phaserValue = edits_.phaser;
     settings.reverse = edits_.reverse;
+    settings.keepPitch = edits_.keepPitch;
     return settings;
   }
 
@@ -186,16 +188,16 @@ class EditJob {
   int Render() {
     if (int status = ApplyOrder(); status != kExitOk) return status;
     const RenderSettings settings = Settings();
-    auto made = RenderPlan::Make(Data().size(), Format(), settings);
+    auto made = PlannedRender::Make(Data().bytes(), Format(), settings);
     if (const auto* failure = std::get_if<RenderFailure>(&made)) {
       return Report(Err(), kExitFailed, RenderFailureMessage(*failure), kRenderFailureTitle);
     }
-    plan_.emplace(std::get<RenderPlan>(made));
+    plan_.emplace(std::get<PlannedRender>(std::move(made)));
     return kExitOk;
   }
 
-  // The rendered sound, gathered from IN's data while it is written.
-  WaveOutput Rendered() { return RenderedOutput(input_.file, Format(), *plan_, Data().bytes()); }
+  // The rendered sound, gathered from IN's data (or its stretch) while it is written.
+  WaveOutput Rendered() { return RenderedOutput(input_.file, Format(), plan_->plan(), plan_->source()); }
 
   int Save() {
     if (int status = Render(); status != kExitOk) return status;
@@ -268,7 +270,7 @@ class EditJob {
   const JobStreams& streams_;
   OpenedWave& input_;
   std::optional<std::int32_t> newFrames_;
-  std::optional<RenderPlan> plan_;
+  std::optional<PlannedRender> plan_;
 };
 
 // The figures of the window's "Original Sample" and "Bpm Calculator" frames and its span preview.

@@ -8,6 +8,7 @@
 
 #include "beats/shuffle_order.h"
 #include "cli_messages.h"
+#include "keep_pitch_option.h"
 #include "tempo/field_conversions.h"
 
 #ifndef TACTORIA_VERSION
@@ -29,6 +30,7 @@ struct RawEdits {
   std::string bpm;
   std::string phaser;
   bool reverse = false;
+  bool keepPitch = false;
 
   CLI::Option* orderOption = nullptr;
   CLI::Option* seedOption = nullptr;
@@ -63,6 +65,7 @@ void AddEdits(CLI::App& command, RawEdits& raw, bool& force) {
   raw.phaserOption =
       command.add_option("--phaser", raw.phaser, "Phaser value, in [1, frames / 8]")->type_name("V");
   command.add_flag("--reverse", raw.reverse, "Reverse the sound");
+  AddKeepPitchFlag(command, raw.keepPitch);
   command.add_flag("--force", force, "Replace existing output files");
 }
 
@@ -201,6 +204,7 @@ std::optional<EditOptions> ConvertEdits(const RawEdits& raw, Job job, UsageError
     }
   }
   edits.reverse = raw.reverse;
+  edits.keepPitch = raw.keepPitch;
   return edits;
 }
 

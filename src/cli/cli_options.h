@@ -23,6 +23,7 @@ struct EditOptions {
   std::optional<double> bpm;
   std::optional<double> phaser;
   bool reverse = false;
+  bool keepPitch = false;  // the new length keeps the pitch
 };
 
 struct CliCommand {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "process/render_plan.h"
+#include "process/time_stretch_render.h"
 
 namespace tactoria {
 
@@ -18,6 +19,16 @@ const char* RenderFailureMessage(RenderFailure failure) {
       return "Invalid operation. Could not set phaser to the sample.";
     case RenderFailure::Reverse:
       return "Out of memory. Could not reverse sample.";
+    case RenderFailure::StretchMemory:
+      return "Could not stretch the sound to its new length with the pitch kept. Out of memory.";
+    case RenderFailure::StretchFormat:
+      return "Could not stretch the sound to its new length with the pitch kept. Keep Pitch needs "
+             "8-, 16-, 24- or 32-bit PCM samples.";
+    case RenderFailure::StretchRatio:
+      return "Could not stretch the sound to its new length with the pitch kept. Keep Pitch makes a sound "
+             "from 1/16 to 16 times as long; choose a length in that range or switch Keep Pitch off.";
+    case RenderFailure::StretchError:
+      return "Could not stretch the sound to its new length with the pitch kept. The time-stretch failed.";
   }
   return "";
 }
@@ -42,18 +53,19 @@ bool SameMixFormat(const WaveFormat& open, const WaveFormat& second) {
 RenderResult RenderNewSample(std::span<const std::byte> data, const WaveFormat& format,
                              const RenderSettings& settings) {
   RenderResult out;
-  auto made = RenderPlan::Make(static_cast<std::int64_t>(data.size()), format, settings);
+  auto made = PlannedRender::Make(data, format, settings);
   if (const auto* failure = std::get_if<RenderFailure>(&made)) {
     out.failure = *failure;
     return out;
   }
-  const RenderPlan& plan = std::get<RenderPlan>(made);
+  const PlannedRender& planned = std::get<PlannedRender>(made);
+  const RenderPlan& plan = planned.plan();
   auto buffer = ByteBuffer::Allocate(static_cast<std::size_t>(plan.bytes()));
   if (!buffer) {
     out.failure = settings.newFrames ? RenderFailure::LengthChange : RenderFailure::CopyMemory;
     return out;
   }
-  plan.Gather(data, 0, buffer->bytes());
+  plan.Gather(planned.source(), 0, buffer->bytes());
   out.buffer = std::move(*buffer);
   return out;
 }

@@ -15,6 +15,9 @@ struct RenderSettings {
   std::optional<std::int32_t> newFrames;  // a new length in frames, or none to keep the length
   std::optional<double> phaserValue;      // the phaser value (offset = value x block align), or none
   bool reverse = false;
+  // A new length is a time-stretch at the same pitch, not a resampling. RenderPlan alone does not
+  // stretch: renders that honour this go through PlannedRender (process/time_stretch_render.h).
+  bool keepPitch = false;
 };
 
 enum class RenderFailure {
@@ -22,6 +25,11 @@ enum class RenderFailure {
   CopyMemory,    // "Out of memory."
   Phaser,        // "Invalid operation. Could not set phaser to the sample."
   Reverse,       // "Out of memory. Could not reverse sample."
+  // The time-stretch of a new length with the pitch kept:
+  StretchMemory,  // no memory for it
+  StretchFormat,  // samples it cannot convert
+  StretchRatio,   // a new length too far from the old one
+  StretchError,   // the stretcher gave up
 };
 
 // Every render failure is shown under this title with the critical icon.

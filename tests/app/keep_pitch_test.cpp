@@ -1,0 +1,80 @@
+// The Tools menu's "Keep Pitch": off at first, remembered in its own settings section, and read by
+// the render of every output command; the tempo shown depends on the length alone.
+#include <QAction>
+#include <QMenu>
+#include <QSignalSpy>
+
+#include "support/sound_measures.h"
+#include "window_fixture.h"
+
+namespace tactoria::testing {
+namespace {
+
+using KeepPitchTest = LoopTest;
+
+QAction* KeepPitchCommand(const FrmMain& window) {
+  const auto* tools = window.findChild<QMenu*>("MnuTools");
+  for (QAction* action : tools->actions())
+    if (action->text() == "Keep Pitch") return action;
+  return nullptr;
+}
+
+TEST_F(KeepPitchTest, CommandIsRememberedInItsOwnSection) {
+  QAction* command = KeepPitchCommand(*window);
+  ASSERT_NE(command, nullptr);
+  EXPECT_TRUE(command->isCheckable() && command->isEnabled());
+  EXPECT_FALSE(command->isChecked());
+  EXPECT_FALSE(window->CurrentRenderSettings().keepPitch);
+
+  QSignalSpy changes(window.get(), &FrmMain::KeepPitchChanged);
+  command->trigger();
+  EXPECT_TRUE(window->KeepPitch());
+  EXPECT_TRUE(window->CurrentRenderSettings().keepPitch);
+  EXPECT_EQ(settings.Value("KeepPitch", "Enabled"), "1");
+  window->SetKeepPitch(true);  // no change, no signal
+  ASSERT_EQ(changes.count(), 1);
+  EXPECT_TRUE(changes.at(0).at(0).toBool());
+
+  Restart();
+  EXPECT_TRUE(KeepPitchCommand(*window)->isChecked());
+  window->SetKeepPitch(false);
+  EXPECT_EQ(settings.Value("KeepPitch", "Enabled"), "0");
+  Restart();
+  EXPECT_FALSE(window->KeepPitch());
+  EXPECT_TRUE(settings.Value("UserSection", "KeepPitch").isEmpty());
+}
+
+TEST_F(KeepPitchTest, SaveAsStretchesToTheNewLengthAndTheTempoFollowsTheLength) {
+  // 2 s of 440 Hz in place of the loop: 88200 frames, 120 bpm.
+  const std::vector<double> sine = SineWave(440, 44100, 88200);
+  WriteBytes(dir / "sine.wav",
+             RiffBytes({{"fmt ", PcmFormat(2, 44100, 16)},
+                        {"data", Pcm16(88200, 2, [&](std::size_t i) { return sine[i]; })}}));
+  Open(QString::fromStdString(dir / "sine.wav"));
+  Retype("TxtNewSamp", "110250");
+  const QString shown = Texts("TxtNewBytes TxtNewBpm TxtSpSamp");
+  EXPECT_EQ(shown, "441000 96 27562");
+  window->SetKeepPitch(true);
+  EXPECT_EQ(Texts("TxtNewBytes TxtNewBpm TxtSpSamp"), shown);
+
+  dialogs.saveChoices.push_back(
+      UserDialogs::FileChoice{QString::fromStdString(dir.path().string()), "out.wav"});
+  window->MnuSaveAsWave_Click();
+  EXPECT_TRUE(TakeMessages().isEmpty());
+  const Bytes out = ReadBytes(dir / "out.wav");
+  ASSERT_EQ(out.size(), 44u + 441000);
+  EXPECT_NEAR(DominantFrequency(Channel16(out.data() + 44, 441000, 2, 1), 44100), 440, 2);
+
+  // A length the stretch refuses: the render's failure message, and no file.
+  Retype("TxtNewSamp", "2822400");
+  dialogs.saveChoices.push_back(
+      UserDialogs::FileChoice{QString::fromStdString(dir.path().string()), "long.wav"});
+  window->MnuSaveAsWave_Click();
+  ASSERT_EQ(dialogs.Messages().size(), 1u);
+  EXPECT_EQ(dialogs.Messages()[0].title, "Error: 5");
+  EXPECT_EQ(dialogs.Messages()[0].text, RenderFailureMessage(RenderFailure::StretchRatio));
+  EXPECT_FALSE(std::filesystem::exists(dir / "long.wav"));
+}
+
+}  // namespace
+}  // namespace tactoria::testing

@@ -1,0 +1,199 @@
+// The new length with the pitch kept: what a listener would check (the tone stays, the hits land on
+// the new beats at their level), exact lengths, and the sample conversions around the stretcher.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstring>
+#include <limits>
+
+#include "process/render.h"
+#include "process/time_stretch.h"
+#include "support/sound_measures.h"
+
+namespace tactoria::testing {
+namespace {
+
+constexpr double kRate = 44100;
+
+WaveFormat Pcm(int channels, int bits, int rate = 44100) {
+  WaveFormat format;
+  format.formatTag = 1;
+  format.channels = static_cast<std::int16_t>(channels);
+  format.sampleRate = rate;
+  format.blockAlign = static_cast<std::int16_t>(channels * bits / 8);
+  format.avgBytesPerSec = rate * format.blockAlign;
+  format.bitsPerSample = static_cast<std::int16_t>(bits);
+  return format;
+}
+
+std::vector<std::byte> Stereo16(const std::vector<double>& wave) {
+  return Pcm16(wave.size(), 2, [&](std::size_t i) { return wave[i]; });
+}
+
+RenderResult Render(const std::vector<std::byte>& data, const WaveFormat& format, std::int32_t frames,
+                    bool keepPitch) {
+  RenderSettings settings;
+  settings.newFrames = frames;
+  settings.keepPitch = keepPitch;
+  return RenderNewSample(data, format, settings);
+}
+
+TEST(KeepPitch, SineKeepsItsFrequencyOnlyWithKeepPitch) {
+  const WaveFormat format = Pcm(2, 16);
+  const auto sine = Stereo16(SineWave(440, kRate, 88200));  // 2 s
+  struct Case {
+    std::int32_t frames;
+    bool keepPitch;
+    double frequency;
+  };
+  for (const Case& c :
+       {Case{110250, true, 440}, Case{70560, true, 440}, Case{110250, false, 352}, Case{70560, false, 550}}) {
+    SCOPED_TRACE(::testing::Message() << c.frames << " frames, keep pitch " << c.keepPitch);
+    const RenderResult result = Render(sine, format, c.frames, c.keepPitch);
+    ASSERT_FALSE(result.failure);
+    ASSERT_EQ(result.buffer.size(), static_cast<std::size_t>(c.frames) * 4);
+    for (int channel : {0, 1}) {
+      const auto sound = Channel16(result.buffer.data(), result.buffer.size(), 2, channel);
+      EXPECT_NEAR(DominantFrequency(sound, kRate), c.frequency, 2.0);
+    }
+  }
+}
+
+TEST(KeepPitch, ClicksLandOnTheNewBeatsAtTheirLevel) {
+  // Two bars of 4 at 120 bpm brought to 100 bpm: a beat of 22050 frames becomes one of 26460.
+  const WaveFormat format = Pcm(2, 16);
+  const std::vector<double> clicks = ClickTrain(8, 22050, kRate);
+  double peak = 0;
+  for (double v : clicks) peak = std::max(peak, std::fabs(v));
+  const RenderResult result = Render(Stereo16(clicks), format, 8 * 26460, true);
+  ASSERT_FALSE(result.failure);
+  ASSERT_EQ(result.buffer.size(), 8u * 26460 * 4);
+  for (int channel : {0, 1}) {
+    const auto sound = Channel16(result.buffer.data(), result.buffer.size(), 2, channel);
+    const auto figures = MeasureClicks(sound, 8, 26460, peak, kRate);
+    for (std::size_t k = 0; k < figures.size(); ++k) {
+      SCOPED_TRACE(::testing::Message() << "click " << k << ", channel " << channel);
+      EXPECT_LE(std::fabs(figures[k].offsetMs), 5.0);
+      EXPECT_LE(std::fabs(figures[k].levelDb), 3.0);
+    }
+  }
+}
+
+TEST(KeepPitch, EveryFormatKeepsItsLayoutAndExactLength) {
+  // 8-bit silence is 128: padding and a quiet stretch must not turn it into a full-scale 0.
+  for (int bits : {8, 16, 24, 32}) {
+    for (int channels : {1, 3}) {
+      SCOPED_TRACE(::testing::Message() << bits << " bits, " << channels << " channels");
+      const WaveFormat format = Pcm(channels, bits);
+      const std::vector<std::byte> silence(static_cast<std::size_t>(format.blockAlign) * 3000,
+                                           std::byte{bits == 8 ? std::uint8_t{128} : std::uint8_t{0}});
+      for (std::int32_t frames : {188, 2999, 4567}) {
+        const RenderResult result = Render(silence, format, frames, true);
+        ASSERT_FALSE(result.failure);
+        ASSERT_EQ(result.buffer.size(), static_cast<std::size_t>(frames) * format.blockAlign);
+        EXPECT_EQ(std::count(result.buffer.bytes().begin(), result.buffer.bytes().end(), silence.front()),
+                  static_cast<std::ptrdiff_t>(result.buffer.size()));
+      }
+    }
+  }
+}
+
+TEST(KeepPitch, RefusalsUseTheRenderFailures) {
+  const auto data = Stereo16(SineWave(440, kRate, 1000));
+  // Samples it cannot convert: 12-bit samples packed 2 to 3 bytes, or 40 bits in 5 bytes.
+  WaveFormat packed = Pcm(2, 16);
+  packed.blockAlign = 3;
+  WaveFormat wide = Pcm(1, 16);
+  wide.blockAlign = 5;
+  wide.bitsPerSample = 40;
+  EXPECT_EQ(Render(data, packed, 500, true).failure, RenderFailure::StretchFormat);
+  EXPECT_EQ(Render(data, wide, 500, true).failure, RenderFailure::StretchFormat);
+  // The same refusals as the resampling for lengths it cannot make.
+  EXPECT_EQ(Render(data, Pcm(2, 16), 0, true).failure, RenderFailure::LengthChange);
+  EXPECT_EQ(Render({}, Pcm(2, 16), 10, true).failure, RenderFailure::LengthChange);
+  EXPECT_EQ(Render(data, Pcm(2, 16), std::numeric_limits<std::int32_t>::max() / 2, true).failure,
+            RenderFailure::LengthChange);
+  // Beyond 1/16 to 16 times the length: refused at once instead of a stretch that takes minutes.
+  EXPECT_EQ(Render(data, Pcm(2, 16), 62, true).failure, RenderFailure::StretchRatio);
+  EXPECT_EQ(Render(data, Pcm(2, 16), 16001, true).failure, RenderFailure::StretchRatio);
+  EXPECT_FALSE(Render(data, Pcm(2, 16), 63, true).failure);
+  EXPECT_FALSE(Render(data, Pcm(2, 16), 16000, true).failure);
+  EXPECT_STRNE(RenderFailureMessage(RenderFailure::StretchMemory), "");
+  EXPECT_STRNE(RenderFailureMessage(RenderFailure::StretchError), "");
+}
+
+TEST(KeepPitch, EffectsFollowTheStretch) {
+  // Reverse comes after the stretch: the reversed render is the stretched render backwards.
+  const WaveFormat format = Pcm(2, 16);
+  const auto clicks = Stereo16(ClickTrain(4, 11025, kRate));
+  const RenderResult forward = Render(clicks, format, 50000, true);
+  RenderSettings settings;
+  settings.newFrames = 50000;
+  settings.keepPitch = true;
+  settings.reverse = true;
+  const RenderResult backward = RenderNewSample(clicks, format, settings);
+  ASSERT_FALSE(forward.failure);
+  ASSERT_FALSE(backward.failure);
+  ASSERT_EQ(backward.buffer.size(), forward.buffer.size());
+  for (std::size_t frame = 0; frame < 50000; ++frame) {
+    ASSERT_EQ(std::memcmp(forward.buffer.data() + frame * 4, backward.buffer.data() + (49999 - frame) * 4, 4),
+              0)
+        << "frame " << frame;
+  }
+}
+
+struct CodecCase {
+  int bytes;
+  std::vector<std::uint32_t> samples;  // raw little-endian values
+};
+
+std::vector<std::byte> Raw(const CodecCase& c) {
+  std::vector<std::byte> out;
+  for (std::uint32_t v : c.samples)
+    for (int k = 0; k < c.bytes; ++k) out.push_back(static_cast<std::byte>(v >> (8 * k) & 0xFF));
+  return out;
+}
+
+TEST(SampleCodec, IntegerSamplesSurviveTheFloatRoundTrip) {
+  // The extremes, zero, one step either side of it; 32-bit values a float holds exactly.
+  const std::array<CodecCase, 4> cases{{
+      {1, {0, 1, 127, 128, 129, 254, 255}},
+      {2, {0x8000, 0x8001, 0xFFFF, 0, 1, 0x7FFE, 0x7FFF}},
+      {3, {0x800000, 0x800001, 0xFFFFFF, 0, 1, 0x123456, 0x7FFFFF}},
+      {4, {0x80000000, 0xFFFFFF00, 0, 0x100, 0x12345600, 0x7FFFFF80}},
+  }};
+  for (const CodecCase& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    const std::vector<std::byte> in = Raw(c);
+    std::vector<float> plane(c.samples.size());
+    float* planes[] = {plane.data()};
+    DecodeFrames(in.data(), plane.size(), 1, c.bytes, planes);
+    for (float v : plane) EXPECT_TRUE(v >= -1.0f && v < 1.0f) << v;
+    std::vector<std::byte> out(in.size());
+    EncodeFrames(planes, plane.size(), 1, c.bytes, out.data());
+    EXPECT_EQ(out, in);
+  }
+}
+
+TEST(SampleCodec, OutOfRangeFloatsClipAndRoundToNearest) {
+  // Full scale and beyond clip to the top and bottom values instead of wrapping round; a quarter
+  // step rounds to 0, three quarters to one step.
+  const std::array<CodecCase, 4> expected{{
+      {1, {255, 255, 0, 0, 128, 129, 127}},
+      {2, {0x7FFF, 0x7FFF, 0x8000, 0x8000, 0, 1, 0xFFFF}},
+      {3, {0x7FFFFF, 0x7FFFFF, 0x800000, 0x800000, 0, 1, 0xFFFFFF}},
+      {4, {0x7FFFFFFF, 0x7FFFFFFF, 0x80000000, 0x80000000, 0, 1, 0xFFFFFFFF}},
+  }};
+  for (const CodecCase& c : expected) {
+    SCOPED_TRACE(c.bytes);
+    const float step = std::ldexp(1.0f, 1 - 8 * c.bytes);
+    const std::vector<float> plane{1.0f, 7.5f, -1.0f, -3.0f, 0.25f * step, 0.75f * step, -0.75f * step};
+    const float* planes[] = {plane.data()};
+    std::vector<std::byte> out(plane.size() * static_cast<std::size_t>(c.bytes));
+    EncodeFrames(planes, plane.size(), 1, c.bytes, out.data());
+    EXPECT_EQ(out, Raw(c));
+  }
+}
+
+}  // namespace
+}  // namespace tactoria::testing
