@@ -25,6 +25,7 @@ class QTimer;
 namespace tactoria {
 
 class ButtonLabel;
+class PreviewWindow;
 class SettingsStore;
 class ValidationFilter;
 
@@ -103,6 +104,15 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void MnuShuffle_Click();
   void MnuMixTo_Click();
   void MnuAbout_Click();
+  void MnuPreview_Click();
+
+ signals:
+  // The sound that Save As would write may have changed: a field, a check box, the open file
+  // or its data.
+  void RenderInputsChanged();
+
+ public:
+  PreviewWindow* Preview() const { return preview_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -114,6 +124,7 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void BuildControls();
   void BuildMenus();
   void ConnectHandlers();
+  void LinkPreview();
   void SetTabOrder();
   void ShowArrowPressed(ButtonLabel* arrow, bool pressed);
 
@@ -215,6 +226,8 @@ class FrmMain : public QMainWindow, public MainWindowState {
   QAction* MnuToolsSep1 = nullptr;
   QAction* MnuMixTo = nullptr;
   QAction* MnuAbout = nullptr;
+  QAction* MnuPreview = nullptr;
+  PreviewWindow* preview_ = nullptr;
 };
 
 }  // namespace tactoria

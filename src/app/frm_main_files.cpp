@@ -136,6 +136,7 @@ void FrmMain::MnuOpenWave_Click() {
   // the one before keeps the new length, whose byte count and tempo must follow this file's
   // block alignment and sample rate.
   TxtNewSamp_Change();
+  emit RenderInputsChanged();
 }
 
 }  // namespace tactoria
