@@ -2,13 +2,21 @@
 
 #include <QAudioSink>
 #include <QMediaDevices>
+#include <QTimer>
 #include <algorithm>
 
 #include "app/audio_feed.h"
 
 namespace tactoria {
 
-AudioPlayer::AudioPlayer(QObject* parent) : QObject(parent), feed_(new AudioFeed(this)) {}
+AudioPlayer::AudioPlayer(QObject* parent)
+    : QObject(parent), feed_(new AudioFeed(this)), feedTimer_(new QTimer(this)) {
+  // The player writes to the sink itself (push mode), a sink's buffer full at a time: the
+  // pull mode reads one fixed period per pass, which a short buffer cannot take.
+  feedTimer_->setTimerType(Qt::PreciseTimer);
+  feedTimer_->setInterval(kFeedMs);
+  connect(feedTimer_, &QTimer::timeout, this, &AudioPlayer::Feed);
+}
 
 AudioPlayer::~AudioPlayer() {
   Teardown();
@@ -60,18 +68,41 @@ bool AudioPlayer::Play() {
   // Silence after a single play lets the output drain what it holds before the sink goes idle.
   const std::int64_t tail = static_cast<std::int64_t>(format.sampleRate()) * (kBufferMs + 400) / 1000;
   feed_->Begin(sound_, first_, end_, loop_, tail);
-  feed_->open(QIODevice::ReadOnly);
+  // Unbuffered: a read-ahead buffer in the device would delay every change by its size.
+  feed_->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
   sink_ = new QAudioSink(QMediaDevices::defaultAudioOutput(), format, this);
   sink_->setBufferSize(format.bytesForDuration(kBufferMs * 1000));
   connect(sink_, &QAudioSink::stateChanged, this, &AudioPlayer::OnSinkState);
-  sink_->start(feed_);
-  if (sink_->error() != QAudio::NoError || sink_->state() == QAudio::StoppedState) {
+  sinkInput_ = sink_->start();
+  if (!sinkInput_ || sink_->error() != QAudio::NoError || sink_->state() == QAudio::StoppedState) {
     Teardown();
     lastError_ = QStringLiteral("The sound output could not be opened.");
     return false;
   }
+  draining_ = false;
+  ++plays_;
+  Feed();
+  feedTimer_->start();
   emit PlayingChanged(true);
   return true;
+}
+
+void AudioPlayer::Feed() {
+  if (!sink_ || !sinkInput_ || draining_) return;
+  const qsizetype free = sink_->bytesFree() / sinkFrameBytes_ * sinkFrameBytes_;
+  if (free <= 0) return;
+  if (block_.size() < free) block_.resize(free);
+  const qint64 got = feed_->read(block_.data(), free);
+  if (got > 0) sinkInput_->write(block_.constData(), got);
+  if (feed_->Finished()) {
+    // Everything, the silence after it included, is with the sink: let it play out.
+    draining_ = true;
+    QTimer::singleShot(kBufferMs + 100, this, [this, play = plays_] {
+      if (!draining_ || play != plays_) return;
+      Stop();
+      emit Finished();
+    });
+  }
 }
 
 void AudioPlayer::Stop() {
@@ -88,16 +119,16 @@ void AudioPlayer::Teardown() {
     sink->stop();
     delete sink;
   }
+  sinkInput_ = nullptr;
+  draining_ = false;
+  feedTimer_->stop();
   feed_->close();
 }
 
 void AudioPlayer::OnSinkState() {
   if (!sink_) return;
   const QAudio::State state = sink_->state();
-  if (state == QAudio::IdleState && feed_->Finished()) {
-    Stop();
-    emit Finished();
-  } else if (state == QAudio::StoppedState && sink_->error() != QAudio::NoError) {
+  if (state == QAudio::StoppedState && sink_->error() != QAudio::NoError) {
     lastError_ = QStringLiteral("The sound output stopped with an error.");
     Stop();
   }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAudioDevice>
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 #include <cstdint>
@@ -10,6 +11,8 @@
 #include "process/preview_sound.h"
 
 class QAudioSink;
+class QIODevice;
+class QTimer;
 
 namespace tactoria {
 
@@ -46,8 +49,9 @@ class AudioPlayer : public QObject {
   // The frame of the sound being heard about now.
   std::int64_t Playhead() const;
 
-  // Latency of a change: the sink's buffer, in milliseconds.
+  // Latency of a change: the sink's buffer, in milliseconds, topped up every kFeedMs.
   static constexpr int kBufferMs = 45;
+  static constexpr int kFeedMs = 10;
 
  signals:
   void PlayingChanged(bool playing);
@@ -55,6 +59,7 @@ class AudioPlayer : public QObject {
   void Finished();
 
  private:
+  void Feed();
   void OnSinkState();
   void Teardown();
 
@@ -65,7 +70,12 @@ class AudioPlayer : public QObject {
   QString lastError_;
   AudioFeed* feed_ = nullptr;
   QAudioSink* sink_ = nullptr;
+  QIODevice* sinkInput_ = nullptr;
+  QTimer* feedTimer_ = nullptr;
+  QByteArray block_;
   int sinkFrameBytes_ = 0;
+  bool draining_ = false;
+  unsigned plays_ = 0;
 };
 
 }  // namespace tactoria
