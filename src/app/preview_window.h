@@ -47,7 +47,7 @@ class PreviewWindow : public QWidget {
   bool ShowsOriginal() const;
   std::optional<std::int64_t> SelectedBeat() const { return selectedBeat_; }
   // True while a render or summary is on its way.
-  bool Busy() const { return pendingJob_ != shownJob_; }
+  bool Busy() const { return refreshQueued_ || pendingJob_ != shownJob_; }
 
  public slots:
   // The main window's fields, check boxes, data or file changed: refresh on the next pass of

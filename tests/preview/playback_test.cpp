@@ -139,5 +139,17 @@ TEST_F(PlaybackTest, NewLengthTakesOverAtThePlayhead) {
                      << " frames matched the old)";
 }
 
+// No sound server: the player says so at once and nothing starts.
+TEST(NoOutputTest, PlayRefusesWithAMessage) {
+  if (testing::g_pulse) GTEST_SKIP() << "a sound server is running";
+  AudioPlayer player;
+  const auto sound = Rendered(RandomSource(100, 4), 200);
+  EXPECT_EQ(player.Problem(sound->format()), "No sound output: playback is not available.");
+  player.SetSound(sound);
+  EXPECT_FALSE(player.Play());
+  EXPECT_FALSE(player.IsPlaying());
+  EXPECT_FALSE(player.LastError().isEmpty());
+}
+
 }  // namespace
 }  // namespace tactoria
