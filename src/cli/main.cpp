@@ -7,6 +7,9 @@
 #include "cli_jobs.h"
 #include "cli_messages.h"
 #include "cli_options.h"
+#ifdef TACTORIA_CLI_MEDIA
+#include "cli_play.h"
+#endif
 
 int main(int argc, char** argv) {
   using namespace tactoria::cli;
@@ -14,7 +17,17 @@ int main(int argc, char** argv) {
     const ParseOutcome parsed = ParseCommandLine(argc, argv, std::cout, std::cerr);
     if (!parsed.command) return parsed.exitCode;
     const JobStreams streams{std::cout, std::cerr, isatty(STDERR_FILENO) == 1};
-    const int status = RunJob(*parsed.command, streams);
+    int status = kExitFailed;
+    if (parsed.command->job == Job::Play || parsed.command->job == Job::Waveform) {
+#ifdef TACTORIA_CLI_MEDIA
+      status = parsed.command->job == Job::Play ? RunPlay(*parsed.command, streams)
+                                                : RunWaveform(*parsed.command, streams);
+#else
+      std::cerr << "tactoria-cli: this build has no playback or drawing (built without Qt).\n";
+#endif
+    } else {
+      status = RunJob(*parsed.command, streams);
+    }
     std::cout.flush();
     if (!std::cout) {
       std::cerr << "tactoria-cli: could not write the output.\n";
