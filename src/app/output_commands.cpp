@@ -15,6 +15,8 @@
 #include "beats/beat_math.h"
 #include "beats/span_beats.h"
 #include "process/render.h"
+#include "process/render_plan.h"
+#include "process/rendered_output.h"
 #include "process/sound_routines.h"
 #include "tempo/field_conversions.h"
 #include "wave/four_cc.h"
@@ -37,6 +39,23 @@ std::optional<ByteBuffer> Render(MainWindowState& window, const vbMediaFile& wav
     return std::nullopt;
   }
   return std::move(result.buffer);
+}
+
+// The plan of the render the window's fields describe; shows the failure, if any.
+std::optional<RenderPlan> Plan(MainWindowState& window, const vbMediaFile& wave) {
+  auto made = RenderPlan::Make(wave.Item(window.DataIndex()).size(), window.CurrentFormat(),
+                               window.CurrentRenderSettings());
+  if (const auto* failure = std::get_if<RenderFailure>(&made)) {
+    window.Dialogs().Message(window.Window(), kRenderFailureTitle, RenderFailureMessage(*failure),
+                             MessageIcon::Critical);
+    return std::nullopt;
+  }
+  return std::get<RenderPlan>(std::move(made));
+}
+
+// The output file of the open sound as rendered, gathered while it is written.
+WaveOutput Rendered(MainWindowState& window, const vbMediaFile& wave, const RenderPlan& plan) {
+  return RenderedOutput(wave, window.CurrentFormat(), plan, wave.Item(window.DataIndex()).bytes());
 }
 
 // Runs a command so that no exception leaves it; the guards inside have already restored the
@@ -64,7 +83,7 @@ void Guarded(MainWindowState& window, Body&& body) {
 // The deletion question of a span that did not run to its end. On Yes the progress dialog
 // goes first, then the files this span wrote; any that stay are named to the user.
 void OfferSpanDeletion(MainWindowState& window, std::unique_ptr<FrmProgress>& progress,
-                       const std::vector<std::string>& written) {
+                       const std::vector<SpannedFile>& written) {
   QWidget* parent = progress ? static_cast<QWidget*>(progress.get()) : window.Window();
   if (window.Dialogs().Question(parent, kDeleteSpannedTitle, kDeleteSpannedText, false) != Answer::Yes)
     return;
@@ -92,20 +111,10 @@ void OutputCommands::SaveAs() {
 
     DisabledWindow disabled(window_.Window());
     BusyPointer busy;
-    vbMediaFile output;
-    output.FileHeader(wave->FileHeader());
-    output.FileType(wave->FileType());
-    std::optional<ByteBuffer> working = Render(window_, *wave);
-    if (!working) return;
-
-    // A file without its format or data chunk is never written.
-    const auto format = window_.CurrentFormat().ToBytes();
-    if (output.Add(kFmtId, format.data(), static_cast<std::int64_t>(format.size())) != FileResult::Success ||
-        output.Add(kDataId, std::move(*working)) != FileResult::Success) {
-      ShowOutOfMemory(window_.Dialogs(), window_.Window());
-      return;
-    }
-    ShowSaveFailure(window_.Dialogs(), window_.Window(), output.SaveToFile(ToFsPath(path), true));
+    const std::optional<RenderPlan> plan = Plan(window_, *wave);
+    if (!plan) return;
+    ShowSaveFailure(window_.Dialogs(), window_.Window(),
+                    SaveWave(Rendered(window_, *wave, *plan), ToFsPath(path), true).result);
   });
 }
 
@@ -125,17 +134,10 @@ void OutputCommands::SpanAs() {
     QCoreApplication::processEvents();
     DisabledWindow disabled(window_.Window());
     BusyPointer busy;
-    std::optional<ByteBuffer> working = Render(window_, *wave);
-    if (!working) return;
-
-    SpanRequest request;
-    request.basePath = SpanBasePath(ToFsPath(path));
-    request.sound = working->bytes();
-    request.format = window_.CurrentFormat();
-    request.fileHeader = wave->FileHeader();
-    request.fileType = wave->FileType();
-    // A product beyond the 32-bit range cannot give a frame per beat either.
-    request.beats = RoundToLong(*beats * *bars).value_or(0);
+    const std::optional<RenderPlan> plan = Plan(window_, *wave);
+    if (!plan) return;
+    const SpanRequest request =
+        MakeSpanRequest(ToFsPath(path), *beats, *bars, Rendered(window_, *wave, *plan));
 
     std::unique_ptr<FrmProgress> progress;
     SpanHooks hooks;

@@ -219,8 +219,8 @@ void PreviewWindow::StartJob(bool render) {
                                                std::max<std::int64_t>(frames, 1));
       result->first = std::clamp<std::int64_t>(std::llround(start * static_cast<double>(frames)), 0,
                                                std::max<std::int64_t>(frames - result->count, 0));
-      result->summary = std::make_shared<const PeakSummary>(SummarizePeaks(
-          result->sound->Data(), result->sound->format(), result->first, result->count, columns));
+      result->summary = std::make_shared<const PeakSummary>(
+          result->sound->Summarize(result->first, result->count, columns));
     }
     QMetaObject::invokeMethod(
         this, [this, result] { Show(result); }, Qt::QueuedConnection);

@@ -1,12 +1,13 @@
 #include "span_beats.h"
 
+#include <deque>
 #include <filesystem>
 #include <new>
+#include <set>
 #include <system_error>
 
 #include "beats/beat_math.h"
-#include "wave/four_cc.h"
-#include "wave/media_file.h"
+#include "tempo/field_conversions.h"
 
 namespace tactoria {
 namespace {
@@ -18,69 +19,99 @@ bool NonEmptyFileExists(const std::string& path) {
   return !error && length != 0;
 }
 
-// The beat's file object: the open file's ids, its format record and L bytes of the sound.
-FileResult BuildBeatFile(vbMediaFile& file, const SpanRequest& request, std::int64_t offset,
-                         std::int64_t length) {
-  file.FileHeader(request.fileHeader);
-  file.FileType(request.fileType);
-  const auto format = request.format.ToBytes();
-  FileResult result = file.Add(kFmtId, format.data(), static_cast<std::int64_t>(format.size()));
-  if (result != FileResult::Success) return result;
-  return file.Add(kDataId, request.sound.data() + offset, length);
+void Fail(SpanOutcome& outcome, const std::string& path, const WriteStatus& status) {
+  outcome.status = SpanStatus::Failed;
+  outcome.failedPath = path;
+  outcome.failure = status.result;
+  outcome.osError = status.osError;
 }
 
 void RunSpan(const SpanRequest& request, const SpanHooks& hooks, SpanOutcome& outcome) {
   const std::int64_t beats = request.beats;
+  const std::int64_t length = outcome.beatBytes;
+  std::set<std::string> folders;
   for (std::int64_t k = 0; k < beats; ++k) {
     const int index = static_cast<int>(k);
     if (hooks.beatStarting) hooks.beatStarting(index);
     const std::string name = BeatFileName(request.basePath, index + 1);
-
-    vbMediaFile file;
-    if (BuildBeatFile(file, request, k * outcome.beatBytes, outcome.beatBytes) != FileResult::Success) {
-      outcome.status = SpanStatus::Failed;
-      outcome.failure = FileResult::OutOfMemory;
-      outcome.failedPath = name;
-      return;
-    }
 
     const bool exists = hooks.fileExists ? hooks.fileExists(name) : NonEmptyFileExists(name);
     const OverwriteAnswer answer =
         exists && hooks.askOverwrite ? hooks.askOverwrite(name) : OverwriteAnswer::Yes;
     if (answer == OverwriteAnswer::Cancel) {
       outcome.status = SpanStatus::Cancelled;
-      return;
+      break;
     }
     if (answer == OverwriteAnswer::Yes) {
-      const FileResult written = file.SaveToFile(name, request.overwrite);
-      if (written != FileResult::Success) {
-        outcome.status = SpanStatus::Failed;
-        outcome.failure = written;
-        outcome.failedPath = name;
-        return;
+      PendingFile file(name, request.overwrite, request.sinks);
+      if (!WriteWave(file, request.sound, k * length, length).ok() || !file.Finish(true).ok() ||
+          !file.Commit().ok()) {
+        Fail(outcome, name, file.status());
+        break;
       }
-      outcome.written.push_back(name);
+      folders.insert(file.directory());
+      outcome.written.push_back({name, file.identity()});
     }
 
     if (hooks.beatDone && hooks.beatDone(index + 1)) {
       outcome.status = SpanStatus::Cancelled;
+      break;
+    }
+    if (k + 1 == beats) outcome.status = SpanStatus::Completed;
+  }
+  // The new names reach the disk once for the whole span.
+  for (const std::string& folder : folders) SyncDirectory(folder);
+}
+
+void RunAllOrNothing(const SpanRequest& request, const SpanHooks& hooks, SpanOutcome& outcome) {
+  const std::int64_t length = outcome.beatBytes;
+  std::deque<PendingFile> files;  // in beat order; each removes its temporary file unless committed
+  std::set<std::string> folders;
+  for (std::int64_t k = 0; k < request.beats; ++k) {
+    const std::string name = BeatFileName(request.basePath, static_cast<int>(k + 1));
+    PendingFile& file = files.emplace_back(name, request.overwrite, request.sinks);
+    // Closed without a flush: the whole set is flushed at once below.
+    if (!WriteWave(file, request.sound, k * length, length).ok() || !file.Finish(false).ok()) {
+      Fail(outcome, name, file.status());
+      return;
+    }
+    folders.insert(file.directory());
+    if (hooks.beatDone && hooks.beatDone(static_cast<int>(k + 1))) {
+      outcome.status = SpanStatus::Cancelled;
       return;
     }
   }
+  for (const std::string& folder : folders) {
+    if (const int error = SyncFileSystem(folder); error != 0) {
+      Fail(outcome, files.front().target(), {FileResult::WriteFailed, error});
+      return;
+    }
+  }
+  for (std::size_t k = 0; k < files.size(); ++k) {
+    if (files[k].CommitKeepingFormer().ok()) continue;
+    Fail(outcome, BeatFileName(request.basePath, static_cast<int>(k + 1)), files[k].status());
+    // Back out the beats already in place, newest first.
+    for (std::size_t j = k; j-- > 0;) files[j].Restore();
+    for (const std::string& folder : folders) SyncDirectory(folder);
+    return;
+  }
+  for (std::size_t k = 0; k < files.size(); ++k) {
+    outcome.written.push_back({BeatFileName(request.basePath, static_cast<int>(k + 1)), files[k].identity()});
+  }
+  files.clear();  // the replaced files, kept aside until now, go
+  for (const std::string& folder : folders) SyncDirectory(folder);
   outcome.status = SpanStatus::Completed;
 }
 
-}  // namespace
-
-SpanOutcome SpanBeats(const SpanRequest& request, const SpanHooks& hooks) {
+template <typename Run>
+SpanOutcome Span(const SpanRequest& request, Run run) {
   SpanOutcome outcome;
-  const std::int16_t align = request.format.blockAlign;
-  const std::int64_t length =
-      BeatLength(static_cast<std::int64_t>(request.sound.size()), request.beats, align);
+  const std::int16_t align = request.sound.format.blockAlign;
+  const std::int64_t length = BeatLength(request.sound.dataBytes, request.beats, align);
   if (request.beats < 1 || length < 1 || length < align) return outcome;
   outcome.beatBytes = length;
   try {
-    RunSpan(request, hooks, outcome);
+    run(outcome);
   } catch (const std::bad_alloc&) {
     outcome.status = SpanStatus::Failed;
     outcome.failure = FileResult::OutOfMemory;
@@ -88,13 +119,30 @@ SpanOutcome SpanBeats(const SpanRequest& request, const SpanHooks& hooks) {
   return outcome;
 }
 
-std::vector<std::string> DeleteSpannedFiles(const std::vector<std::string>& paths) {
+}  // namespace
+
+SpanRequest MakeSpanRequest(const std::string& savePath, double beats, double bars, WaveOutput sound) {
+  SpanRequest request;
+  request.basePath = SpanBasePath(savePath);
+  request.sound = std::move(sound);
+  // A product beyond the 32-bit range cannot give a frame per beat either.
+  request.beats = RoundToLong(beats * bars).value_or(0);
+  return request;
+}
+
+SpanOutcome SpanBeats(const SpanRequest& request, const SpanHooks& hooks) {
+  return Span(request, [&](SpanOutcome& outcome) { RunSpan(request, hooks, outcome); });
+}
+
+SpanOutcome SpanAllOrNothing(const SpanRequest& request, const SpanHooks& hooks) {
+  return Span(request, [&](SpanOutcome& outcome) { RunAllOrNothing(request, hooks, outcome); });
+}
+
+std::vector<std::string> DeleteSpannedFiles(const std::vector<SpannedFile>& files) {
   std::vector<std::string> notDeleted;
-  for (const std::string& path : paths) {
-    std::error_code error;
-    std::filesystem::remove(path, error);
-    // A file that is already gone needs no deleting and is not reported.
-    if (error) notDeleted.push_back(path);
+  for (const SpannedFile& file : files) {
+    // A file that is already gone, or that another run has put in its place, is left alone.
+    if (!RemoveIfSame(file.path, file.identity)) notDeleted.push_back(file.path);
   }
   return notDeleted;
 }

@@ -1,6 +1,7 @@
 #include "cli_jobs.h"
 
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <nlohmann/json.hpp>
@@ -14,6 +15,8 @@
 #include "beats/span_beats.h"
 #include "cli_messages.h"
 #include "process/render.h"
+#include "process/render_plan.h"
+#include "process/rendered_output.h"
 #include "process/sound_routines.h"
 #include "tempo/field_conversions.h"
 #include "tempo/span_size.h"
@@ -42,19 +45,22 @@ bool PathExists(const std::string& path) {
   return std::filesystem::exists(std::filesystem::symlink_status(path, error));
 }
 
-int ReportSaveResult(std::ostream& err, FileResult result, const std::string& path) {
-  switch (result) {
+// The window's message for a failed write, with the operating system's reason when there is one.
+int ReportSaveResult(std::ostream& err, const WriteStatus& status, const std::string& path) {
+  const std::string reason = status.osError != 0 ? std::strerror(status.osError) : "";
+  switch (status.result) {
     case FileResult::Success:
       return kExitOk;
     case FileResult::CannotCreate:
-      if (PathExists(path)) return Report(err, kExitFailed, path + " " + kOutputExists);
-      return Report(err, kExitFailed, kCreateFailed, {}, path);
+      if (status.osError == EEXIST && PathExists(path))
+        return Report(err, kExitFailed, path + " " + kOutputExists);
+      return Report(err, kExitFailed, kCreateFailed, reason, path);
     case FileResult::CannotReplace:
-      return Report(err, kExitFailed, kCreateFailed, {}, path);
+      return Report(err, kExitFailed, kCreateFailed, reason, path);
     case FileResult::OutOfMemory:
       return Report(err, kExitFailed, kOutOfMemory, {}, path);
     default:
-      return Report(err, kExitFailed, kWriteFailed, {}, path);
+      return Report(err, kExitFailed, kWriteFailed, reason, path);
   }
 }
 
@@ -101,7 +107,10 @@ class EditJob {
       return kExitOk;
     }
     if (int status = Render(); status != kExitOk) return status;
-    sound = std::move(rendered_);
+    std::optional<ByteBuffer> gathered = ByteBuffer::Allocate(static_cast<std::size_t>(plan_->bytes()));
+    if (!gathered) return Report(Err(), kExitFailed, kOutOfMemory, kRenderFailureTitle);
+    plan_->Gather(Data().bytes(), 0, gathered->bytes());
+    sound = std::move(*gathered);
     return kExitOk;
   }
 
@@ -184,34 +193,33 @@ class EditJob {
     }
   }
 
-  int Render() {
-    if (int status = ApplyOrder(); status != kExitOk) return status;
+  RenderSettings Settings() const {
     RenderSettings settings;
     settings.newFrames = newFrames_;
     settings.phaserValue = edits_.phaser;
     settings.reverse = edits_.reverse;
-    RenderResult result = RenderNewSample(Data().bytes(), Format(), settings);
-    if (result.failure) {
-      return Report(Err(), kExitFailed, RenderFailureMessage(*result.failure), kRenderFailureTitle);
+    return settings;
+  }
+
+  // The plan of the render, after the beat order is applied to IN's data.
+  int Render() {
+    if (int status = ApplyOrder(); status != kExitOk) return status;
+    const RenderSettings settings = Settings();
+    auto made = RenderPlan::Make(Data().size(), Format(), settings);
+    if (const auto* failure = std::get_if<RenderFailure>(&made)) {
+      return Report(Err(), kExitFailed, RenderFailureMessage(*failure), kRenderFailureTitle);
     }
-    rendered_ = std::move(result.buffer);
+    plan_.emplace(std::get<RenderPlan>(made));
     return kExitOk;
   }
 
+  // The rendered sound, gathered from IN's data while it is written.
+  WaveOutput Rendered() { return RenderedOutput(input_.file, Format(), *plan_, Data().bytes()); }
+
   int Save() {
     if (int status = Render(); status != kExitOk) return status;
-    vbMediaFile output;
-    output.FileHeader(input_.file.FileHeader());
-    output.FileType(input_.file.FileType());
-    const auto format = Format().ToBytes();
-    // A file missing its format or its data must not be written.
-    if (output.Add(kFmtId, format.data(), static_cast<std::int64_t>(format.size())) != FileResult::Success ||
-        output.Add(kDataId, std::move(rendered_)) != FileResult::Success) {
-      return Report(Err(), kExitFailed, kOutOfMemory, kRenderFailureTitle);
-    }
-    // IN's sound is no longer needed; freeing it keeps the peak memory at the two buffers of the render.
-    input_.file.ClearChunks();
-    return ReportSaveResult(Err(), output.SaveToFile(command_.output, command_.force), command_.output);
+    return ReportSaveResult(Err(), SaveWave(Rendered(), command_.output, command_.force, streams_.sinks),
+                            command_.output);
   }
 
   int Span() {
@@ -226,48 +234,27 @@ class EditJob {
     }
     if (int status = Render(); status != kExitOk) return status;
 
-    SpanRequest request;
-    request.basePath = base;
-    request.sound = rendered_.bytes();
-    request.format = Format();
-    request.fileHeader = input_.file.FileHeader();
-    request.fileType = input_.file.FileType();
-    request.beats = beats;
+    SpanRequest request = MakeSpanRequest(command_.output, edits_.beats, edits_.bars, Rendered());
     request.overwrite = command_.force;
-
-    std::string appeared;  // a target that came into being after the check above
+    request.sinks = streams_.sinks;
     SpanHooks hooks;
-    hooks.fileExists = [](const std::string& path) { return PathExists(path); };
-    hooks.askOverwrite = [&](const std::string& path) {
-      if (command_.force) return OverwriteAnswer::Yes;
-      appeared = path;
-      return OverwriteAnswer::Cancel;
-    };
     if (streams_.showProgress) {
       hooks.beatDone = [&](int handled) {
         Err() << "\rbeat " << handled << "/" << beats << std::flush;
         return false;
       };
     }
-    const SpanOutcome outcome = SpanBeats(request, hooks);
+    const SpanOutcome outcome = SpanAllOrNothing(request, hooks);
     if (streams_.showProgress && outcome.status != SpanStatus::NoBeats) Err() << "\n";
-
     switch (outcome.status) {
       case SpanStatus::Completed:
         return kExitOk;
       case SpanStatus::NoBeats:
         return Report(Err(), kExitFailed, kSpanFailure, kSpanFailureTitle);
       default:
-        break;
+        // Nothing of this run is left in place: every target is as it was.
+        return ReportSaveResult(Err(), {outcome.failure, outcome.osError}, outcome.failedPath);
     }
-    // A beat could not be written: take back the beat files of this run.
-    for (const std::string& path : DeleteSpannedFiles(outcome.written)) {
-      Report(Err(), kExitFailed, "Could not delete a beat file written by this run.", {}, path);
-    }
-    if (outcome.status == SpanStatus::Cancelled) {
-      return Report(Err(), kExitFailed, appeared + " " + kOutputExists);
-    }
-    return ReportSaveResult(Err(), outcome.failure, outcome.failedPath);
   }
 
   int Mix() {
@@ -280,15 +267,18 @@ class EditJob {
       return Report(Err(), kExitFailed, kMixFormatMessage, kMixFormatTitle, command_.second);
     }
     if (int status = RefuseExisting(command_.output); status != kExitOk) return status;
-    if (int status = Render(); status != kExitOk) return status;
-
+    if (int status = ApplyOrder(); status != kExitOk) return status;
+    RenderResult rendered = RenderNewSample(Data().bytes(), Format(), Settings());
+    if (rendered.failure) {
+      return Report(Err(), kExitFailed, RenderFailureMessage(*rendered.failure), kRenderFailureTitle);
+    }
     ChunkEntry& target = second.wave->file.Item(second.wave->validation.dataIndex);
-    if (!MixSamples(target.bytes(), rendered_.bytes(), secondFormat.blockAlign)) {
+    if (!MixSamples(target.bytes(), rendered.buffer.bytes(), secondFormat.blockAlign)) {
       return Report(Err(), kExitFailed, kNoMixMessage, kNoMixTitle);
     }
-    rendered_ = ByteBuffer();
+    rendered.buffer = ByteBuffer();
     input_.file.ClearChunks();
-    return ReportSaveResult(Err(), second.wave->file.SaveToFile(command_.output, command_.force),
+    return ReportSaveResult(Err(), second.wave->file.Save(command_.output, command_.force, streams_.sinks),
                             command_.output);
   }
 
@@ -297,13 +287,13 @@ class EditJob {
   const JobStreams& streams_;
   OpenedWave& input_;
   std::optional<std::int32_t> newFrames_;
-  ByteBuffer rendered_;
+  std::optional<RenderPlan> plan_;
 };
 
 // The figures of the window's "Original Sample" and "Bpm Calculator" frames and its span preview.
 int Info(const CliCommand& command, const JobStreams& streams, const OpenedWave& input) {
   const WaveFormat& format = input.validation.format;
-  const std::int64_t bytes = input.file.Item(input.validation.dataIndex).size();
+  const std::int64_t bytes = input.file.Size(input.validation.dataIndex);
   const double frames = static_cast<double>(bytes) / format.blockAlign;
   const double beats = command.edits.beats;
   const double bars = command.edits.bars;
@@ -338,8 +328,7 @@ int Info(const CliCommand& command, const JobStreams& streams, const OpenedWave&
     object["span_bytes"] = JsonNumber(span.bytes);
     nlohmann::ordered_json chunks = nlohmann::ordered_json::array();
     for (int i = 1; i <= input.file.Count(); ++i) {
-      const ChunkEntry& chunk = input.file.Item(i);
-      chunks.push_back({{"id", FourCCText(chunk.typeId)}, {"size", chunk.size()}});
+      chunks.push_back({{"id", FourCCText(input.file.TypeId(i))}, {"size", input.file.Size(i)}});
     }
     object["chunks"] = std::move(chunks);
     // A path need not be UTF-8; such bytes are replaced rather than refused.
@@ -362,8 +351,7 @@ int Info(const CliCommand& command, const JobStreams& streams, const OpenedWave&
       << "Span bytes: " << span.bytes << "\n"
       << "Chunks: " << input.file.Count() << "\n";
   for (int i = 1; i <= input.file.Count(); ++i) {
-    const ChunkEntry& chunk = input.file.Item(i);
-    out << "  " << FourCCText(chunk.typeId) << " " << chunk.size() << "\n";
+    out << "  " << FourCCText(input.file.TypeId(i)) << " " << input.file.Size(i) << "\n";
   }
   return kExitOk;
 }

@@ -7,6 +7,7 @@
 #include "cli_options.h"
 #include "wave/byte_buffer.h"
 #include "wave/wave_format.h"
+#include "wave/safe_write.h"
 
 namespace tactoria::cli {
 
@@ -14,6 +15,7 @@ struct JobStreams {
   std::ostream& out;
   std::ostream& err;
   bool showProgress = false;  // span: "\rbeat k/N" on `err` (only when it is a terminal)
+  SinkFactory sinks = {};     // where output files' bytes go; empty for the files themselves
 };
 
 // Runs one parsed command and returns the exit status: 0 done, 1 a file or an operation failed,

@@ -7,6 +7,7 @@
 #include "cli_jobs.h"
 #include "cli_messages.h"
 #include "cli_options.h"
+#include "wave/temporary_registry.h"
 #ifdef TACTORIA_CLI_MEDIA
 #include "cli_play.h"
 #endif
@@ -16,6 +17,8 @@ int main(int argc, char** argv) {
   try {
     const ParseOutcome parsed = ParseCommandLine(argc, argv, std::cout, std::cerr);
     if (!parsed.command) return parsed.exitCode;
+    // Ctrl-C, SIGTERM and SIGHUP leave no temporary output file behind.
+    tactoria::RemoveTemporariesOnSignals();
     const JobStreams streams{std::cout, std::cerr, isatty(STDERR_FILENO) == 1};
     int status = kExitFailed;
     if (parsed.command->job == Job::Play || parsed.command->job == Job::Waveform) {

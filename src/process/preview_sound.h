@@ -3,10 +3,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <variant>
+#include <vector>
 
+#include "process/peak_summary.h"
 #include "process/render.h"
+#include "process/render_plan.h"
 #include "wave/byte_buffer.h"
 #include "wave/wave_format.h"
 
@@ -20,8 +24,8 @@ struct PreviewSource {
 };
 
 // One fixed sound the preview draws and plays: the render of a source with given settings
-// (exactly what the output commands write) or the source itself. Immutable once made, so it
-// can be shared between threads.
+// (the output commands' render plan, gathered on demand, so a new length costs no pass over the
+// data) or the source itself. Immutable once made, so it can be shared between threads.
 class PreviewSound {
  public:
   // The render, or the failure the output commands would report.
@@ -30,21 +34,24 @@ class PreviewSound {
   // The source data unchanged (the "Original" of A/B listening).
   static std::shared_ptr<const PreviewSound> Original(const PreviewSource& source);
 
-  const WaveFormat& format() const { return format_; }
-  std::int64_t bytes() const { return static_cast<std::int64_t>(Data().size()); }
-  std::int64_t frames() const { return format_.blockAlign > 0 ? bytes() / format_.blockAlign : 0; }
-  // Whole frames only: a partial last frame is not played or drawn.
-  std::span<const std::byte> Data() const;
+  const WaveFormat& format() const { return source_.format; }
+  // The rendered size in bytes (a partial last frame included, as the output commands count it).
+  std::int64_t bytes() const;
+  // Whole frames: only these are played or drawn.
+  std::int64_t frames() const;
 
   // Copies the bytes from `byteOffset` on into `dest`; bytes past the end are left unchanged.
   void Gather(std::int64_t byteOffset, std::span<std::byte> dest) const;
+  // Every byte, as the output commands would write it.
+  std::vector<std::byte> Copy() const;
+  // The peak summary of frames [firstFrame, firstFrame + frameCount) in `columns` columns.
+  PeakSummary Summarize(std::int64_t firstFrame, std::int64_t frameCount, int columns) const;
 
  private:
   PreviewSound() = default;
 
-  WaveFormat format_;
-  std::shared_ptr<const ByteBuffer> source_;  // for Original
-  ByteBuffer rendered_;                       // for a render
+  PreviewSource source_;
+  std::optional<RenderPlan> plan_;  // none for the original
 };
 
 }  // namespace tactoria

@@ -4,7 +4,7 @@
 #include <limits>
 #include <utility>
 
-#include "process/sound_routines.h"
+#include "process/render_plan.h"
 
 namespace tactoria {
 
@@ -42,34 +42,19 @@ bool SameMixFormat(const WaveFormat& open, const WaveFormat& second) {
 RenderResult RenderNewSample(std::span<const std::byte> data, const WaveFormat& format,
                              const RenderSettings& settings) {
   RenderResult out;
-  if (settings.newFrames) {
-    // The resampled frames are the working buffer itself; no copy of the data is made.
-    if (!ChangeSoundLength(data, format.blockAlign, *settings.newFrames, out.buffer)) {
-      out.failure = RenderFailure::LengthChange;
-      return out;
-    }
-  } else {
-    // An empty data chunk is an allocation of 0 bytes, which fails.
-    auto copy = data.empty() ? std::nullopt : ByteBuffer::CopyOf(data);
-    if (!copy) {
-      out.failure = RenderFailure::CopyMemory;
-      return out;
-    }
-    out.buffer = std::move(*copy);
-  }
-
-  // The phaser works on the sound at its new length; the reverse comes last.
-  if (settings.phaserValue &&
-      !SetPhaser(out.buffer.bytes(), format, PhaserOffset(*settings.phaserValue, format.blockAlign))) {
-    out.buffer = ByteBuffer();
-    out.failure = RenderFailure::Phaser;
+  auto made = RenderPlan::Make(static_cast<std::int64_t>(data.size()), format, settings);
+  if (const auto* failure = std::get_if<RenderFailure>(&made)) {
+    out.failure = *failure;
     return out;
   }
-  if (settings.reverse && !ReverseSample(out.buffer.bytes(), format.blockAlign)) {
-    out.buffer = ByteBuffer();
-    out.failure = RenderFailure::Reverse;
+  const RenderPlan& plan = std::get<RenderPlan>(made);
+  auto buffer = ByteBuffer::Allocate(static_cast<std::size_t>(plan.bytes()));
+  if (!buffer) {
+    out.failure = settings.newFrames ? RenderFailure::LengthChange : RenderFailure::CopyMemory;
     return out;
   }
+  plan.Gather(data, 0, buffer->bytes());
+  out.buffer = std::move(*buffer);
   return out;
 }
 

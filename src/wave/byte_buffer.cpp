@@ -31,7 +31,9 @@ std::byte* AllocateRaw(std::size_t size) {
 
 }  // namespace
 
-void ByteBuffer::Free::operator()(std::byte* p) const noexcept { std::free(p); }
+void ByteBuffer::Free::operator()(std::byte* p) const noexcept {
+  std::free(p);
+}
 
 std::optional<ByteBuffer> ByteBuffer::Allocate(std::size_t size) {
   if (size == 0) return ByteBuffer{};

@@ -2,12 +2,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <string>
-#include <vector>
 
 #include "byte_buffer.h"
+#include "byte_source.h"
 #include "file_result.h"
+#include "safe_write.h"
 
 namespace tactoria {
 
@@ -22,7 +24,8 @@ struct ChunkEntry {
 };
 
 // The in-memory form of one RIFF file: the 12-byte header and a 1-based list of chunks,
-// each owning its buffer.
+// each owning its buffer. A chunk of 0 bytes costs 8 bytes of list until Item() is asked for it,
+// so a file of millions of empty chunks reads in little more memory than its size.
 class vbMediaFile {
  public:
   vbMediaFile() = default;
@@ -48,7 +51,10 @@ class vbMediaFile {
   const ChunkEntry& Item(int index) const;
   ChunkEntry& Item(int index);
 
-  int Count() const { return static_cast<int>(chunks_.size()); }
+  int Count() const { return static_cast<int>(list_.size()); }
+  // The type id and size of entry `index` without making its entry; same range as Item.
+  std::uint32_t TypeId(int index) const;
+  std::int32_t Size(int index) const;
 
   std::uint32_t FileHeader() const { return fileHeader_; }
   void FileHeader(std::uint32_t value) { fileHeader_ = value; }
@@ -61,20 +67,40 @@ class vbMediaFile {
   // Reads the whole file into this object's header and list (appended after any entries held).
   // On failure the list is cleared and FileName keeps its former value.
   FileResult OpenFromFile(const std::string& path);
+  // The same from any byte source; FileName becomes `name` on success.
+  FileResult OpenFromSource(ByteSource& source, const std::string& name);
 
   // Writes the header and every chunk (each odd-sized chunk followed by a zero pad byte) to
   // `path` (FileName when empty). The data goes to a temporary file in the target's folder that
   // replaces the target only once every byte is on disk, so a failure never harms an existing
   // file. Without `overWrite` an existing target gives CannotCreate (8).
   FileResult SaveToFile(const std::string& path = {}, bool overWrite = false);
+  // The same, with the operating system's reason on failure and the sink of the temporary file
+  // open to replacement.
+  WriteStatus Save(const std::string& path, bool overWrite, const SinkFactory& sinks = {});
 
-  void ClearChunks() { chunks_.clear(); }
+  void ClearChunks() {
+    list_.clear();
+    entries_.clear();
+  }
 
  private:
+  static constexpr std::uint32_t kNoEntry = 0xFFFFFFFFu;
+  // One list position: the chunk's type id, and its entry once it has one.
+  struct Slot {
+    std::uint32_t typeId;
+    std::uint32_t entry;
+  };
+  FileResult ReadChunks(ByteSource& source);
+  FileResult Append(std::uint32_t typeId, ByteBuffer&& buffer);
+  ChunkEntry& EntryOf(std::size_t position) const;
+
   std::uint32_t fileHeader_ = 0;
   std::uint32_t headerSize_ = 0;
   std::uint32_t fileType_ = 0;
-  std::vector<ChunkEntry> chunks_;
+  // Both are deques: entries never move, so a reference from Item stays good while others are added.
+  mutable std::deque<Slot> list_;
+  mutable std::deque<ChunkEntry> entries_;
   std::string fileName_;
 };
 

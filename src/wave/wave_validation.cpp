@@ -50,13 +50,16 @@ WaveValidation ValidateMediaFile(const vbMediaFile& file) {
 
   WaveValidation result;
   for (int i = 1; i <= file.Count(); ++i) {
-    const ChunkEntry& chunk = file.Item(i);
-    if (chunk.typeId == kDataId || chunk.typeId == kDataIdUpper) {
+    // Ids and sizes only: an empty chunk is given no entry of its own.
+    const std::uint32_t typeId = file.TypeId(i);
+    if (typeId == kDataId || typeId == kDataIdUpper) {
       result.dataIndex = i;
-    } else if (chunk.typeId == kFmtId || chunk.typeId == kFmtIdUpper) {
+    } else if (typeId == kFmtId || typeId == kFmtIdUpper) {
       // Extended format records (18 or 40 bytes) are refused outright.
-      if (chunk.data.size() != WaveFormat::kSize) return Refused(kUnsupportedTitle, kUnsupportedMessage);
-      result.format = WaveFormat::FromBytes(chunk.bytes());
+      if (file.Size(i) != static_cast<std::int32_t>(WaveFormat::kSize)) {
+        return Refused(kUnsupportedTitle, kUnsupportedMessage);
+      }
+      result.format = WaveFormat::FromBytes(file.Item(i).bytes());
       result.fmtIndex = i;
     }
   }
@@ -67,10 +70,10 @@ WaveValidation ValidateMediaFile(const vbMediaFile& file) {
       format.avgBytesPerSec <= 0) {
     return Refused("Invalid Format", "Invalid wave format header.");
   }
-  if (result.dataIndex == 0 || file.Item(result.dataIndex).data.empty()) {
+  if (result.dataIndex == 0 || file.Size(result.dataIndex) == 0) {
     return Refused(kNoDataTitle, kNoDataMessage);
   }
-  if (file.Item(result.dataIndex).size() % format.blockAlign != 0) {
+  if (file.Size(result.dataIndex) % format.blockAlign != 0) {
     return Refused("BlockAlign Error", "The block alignment in this wave file is invalid.");
   }
   result.ok = true;

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "beats/beat_math.h"
+#include "support/failing_sink.h"
 #include "support/riff_builder.h"
 #include "wave/four_cc.h"
 
@@ -15,48 +17,135 @@ namespace fs = std::filesystem;
 using testing::Bytes;
 using Names = std::vector<std::string>;
 
-TEST(SpanBeats, WritesOneFilePerBeatAndReportsTheFileItCannotWrite) {
-  testing::TempDir dir;
-  const Bytes sound = testing::Ramp(1000), format = testing::PcmFormat(2, 44100, 16);
-  const auto request = [&](const std::string& base, int beats) {
-    return SpanRequest{base, sound, WaveFormat::FromBytes(format), kRiffId, kWaveId, beats};
-  };
-  fs::create_directory(dir / "set.wav");
-  const std::string base = SpanBasePath(dir / "set.wav/loop.wav");
+class SpanTest : public ::testing::Test {
+ protected:
+  // The sound as a plain copy, as a render without edits gives it.
+  SpanRequest Request(const std::string& base, int beats, const Bytes& sound) {
+    SpanRequest request;
+    request.basePath = base;
+    request.sound.fileHeader = kRiffId;
+    request.sound.fileType = kWaveId;
+    request.sound.format = WaveFormat::FromBytes(format_);
+    request.sound.dataBytes = static_cast<std::int64_t>(sound.size());
+    request.sound.data = [&sound](std::int64_t offset, std::span<std::byte> dest) {
+      std::copy_n(sound.begin() + offset, dest.size(), dest.begin());
+    };
+    request.beats = beats;
+    return request;
+  }
+  Bytes BeatFile(const Bytes& sound, std::size_t k, std::size_t length) const {
+    const auto first = sound.begin() + static_cast<std::ptrdiff_t>(k * length);
+    return testing::RiffBytes(
+        {{"fmt ", format_}, {"data", Bytes(first, first + static_cast<std::ptrdiff_t>(length))}});
+  }
+  static Names Paths(const std::vector<SpannedFile>& files) {
+    Names paths;
+    for (const auto& file : files) paths.push_back(file.path);
+    return paths;
+  }
+
+  testing::TempDir dir_;
+  const Bytes sound_ = testing::Ramp(1000), other_ = testing::Ramp(1000, 77);
+  const Bytes format_ = testing::PcmFormat(2, 44100, 16);
+};
+
+TEST_F(SpanTest, WritesOneFilePerBeatAndReportsTheFileItCannotWrite) {
+  fs::create_directory(dir_ / "set.wav");
+  const std::string base = SpanBasePath(dir_ / "set.wav/loop.wav");
   std::vector<int> started, done;
   const SpanHooks hooks{
       [&](int k) { started.push_back(k); }, {}, {}, [&](int n) { return done.push_back(n), false; }};
-  SpanOutcome outcome = SpanBeats(request(base, 3), hooks);
+  SpanOutcome outcome = SpanBeats(Request(base, 3, sound_), hooks);
   EXPECT_EQ(outcome.status, SpanStatus::Completed);
   EXPECT_EQ(outcome.beatBytes, 332);  // the last 4 bytes belong to no beat
-  ASSERT_EQ(outcome.written, (Names{base + "[1].wav", base + "[2].wav", base + "[3].wav"}));
-  for (int k = 0; k < 3; ++k) {
-    const Bytes data(sound.begin() + k * 332, sound.begin() + (k + 1) * 332);
-    EXPECT_EQ(testing::ReadBytes(outcome.written[k]), testing::RiffBytes({{"fmt ", format}, {"data", data}}));
-  }
+  ASSERT_EQ(Paths(outcome.written), (Names{base + "[1].wav", base + "[2].wav", base + "[3].wav"}));
+  for (std::size_t k = 0; k < 3; ++k)
+    EXPECT_EQ(testing::ReadBytes(outcome.written[k].path), BeatFile(sound_, k, 332));
   EXPECT_EQ(started, (std::vector<int>{0, 1, 2}));
   EXPECT_EQ(done, (std::vector<int>{1, 2, 3}));
 
   // Less than a frame per beat touches nothing; a folder where beat 2 should go stops the span.
-  EXPECT_EQ(SpanBeats(request(dir / "b", 251), hooks).status, SpanStatus::NoBeats);
+  EXPECT_EQ(SpanBeats(Request(dir_ / "b", 251, sound_), hooks).status, SpanStatus::NoBeats);
   EXPECT_EQ(done.size(), 3u);
-  fs::create_directory(BeatFileName(dir / "b", 2));
-  outcome = SpanBeats(request(dir / "b", 3));
+  fs::create_directory(BeatFileName(dir_ / "b", 2));
+  outcome = SpanBeats(Request(dir_ / "b", 3, sound_));
   EXPECT_EQ(outcome.status, SpanStatus::Failed);
-  EXPECT_NE(outcome.failure, FileResult::Success);
-  EXPECT_EQ(outcome.failedPath, BeatFileName(dir / "b", 2));
-  EXPECT_EQ(outcome.written, Names{BeatFileName(dir / "b", 1)});
-  EXPECT_EQ(dir.Names(), (Names{"b[1].wav", "b[2].wav", "set.wav"}));
+  EXPECT_EQ(outcome.failure, FileResult::CannotReplace);
+  EXPECT_EQ(outcome.osError, EISDIR);
+  EXPECT_EQ(outcome.failedPath, BeatFileName(dir_ / "b", 2));
+  EXPECT_EQ(Paths(outcome.written), Names{BeatFileName(dir_ / "b", 1)});
+  EXPECT_EQ(dir_.Names(), (Names{"b[1].wav", "b[2].wav", "set.wav"}));
 
   // Without overwrite, a beat file that appears after the existence check is left alone.
-  testing::WriteBytes(BeatFileName(dir / "c", 1), Bytes{std::byte{7}});
-  SpanRequest noClobber = request(dir / "c", 2);
+  testing::WriteBytes(BeatFileName(dir_ / "c", 1), Bytes{std::byte{7}});
+  SpanRequest noClobber = Request(dir_ / "c", 2, sound_);
   noClobber.overwrite = false;
   outcome = SpanBeats(noClobber, SpanHooks{{}, [](const std::string&) { return false; }, {}, {}});
   EXPECT_EQ(outcome.status, SpanStatus::Failed);
   EXPECT_EQ(outcome.failure, FileResult::CannotCreate);
   EXPECT_TRUE(outcome.written.empty());
-  EXPECT_EQ(testing::ReadBytes(BeatFileName(dir / "c", 1)), Bytes{std::byte{7}});
+  EXPECT_EQ(testing::ReadBytes(BeatFileName(dir_ / "c", 1)), Bytes{std::byte{7}});
+}
+
+// A span taken back after a second span wrote the same names leaves the second span's files.
+TEST_F(SpanTest, TakingBackRemovesOnlyTheFilesThisSpanMade) {
+  const std::string base = dir_ / "loop";
+  SpanOutcome second;
+  SpanHooks hooks;
+  hooks.beatDone = [&](int handled) {
+    if (handled == 2) second = SpanBeats(Request(base, 2, other_));
+    return handled == 2;  // cancelled after the other span ran
+  };
+  const SpanOutcome first = SpanBeats(Request(base, 2, sound_), hooks);
+  ASSERT_EQ(first.status, SpanStatus::Cancelled);
+  ASSERT_EQ(second.status, SpanStatus::Completed);
+  EXPECT_TRUE(DeleteSpannedFiles(first.written).empty());
+  for (std::size_t k = 0; k < 2; ++k)
+    EXPECT_EQ(testing::ReadBytes(BeatFileName(base, static_cast<int>(k + 1))), BeatFile(other_, k, 500));
+  EXPECT_TRUE(DeleteSpannedFiles(second.written).empty());
+  EXPECT_TRUE(dir_.Names().empty());
+}
+
+// All or nothing: a beat that fails while written, or one whose name is taken by a folder just
+// before the files take their names, leaves every earlier file byte for byte and no temporary file.
+TEST_F(SpanTest, AllOrNothingLeavesEveryTargetAsItWas) {
+  const std::string base = dir_ / "k";
+  const Names all{"k[1].wav", "k[2].wav", "k[3].wav", "k[4].wav"};
+  SpanRequest request = Request(base, 4, other_);
+  ASSERT_EQ(SpanAllOrNothing(request).status, SpanStatus::Completed);
+  EXPECT_EQ(dir_.Names(), all);
+
+  // The disk fills up while beat 3 is written.
+  request = Request(base, 4, sound_);
+  request.sinks = testing::FullDiskSinks(2 * 292 + 100);  // beat files of 44 + 248 bytes
+  SpanOutcome outcome = SpanAllOrNothing(request);
+  EXPECT_EQ(outcome.status, SpanStatus::Failed);
+  EXPECT_EQ(outcome.failure, FileResult::WriteFailed);
+  EXPECT_EQ(outcome.osError, ENOSPC);
+  EXPECT_EQ(outcome.failedPath, BeatFileName(base, 3));
+  EXPECT_TRUE(outcome.written.empty());
+  EXPECT_EQ(dir_.Names(), all);
+  for (std::size_t k = 0; k < 4; ++k)
+    EXPECT_EQ(testing::ReadBytes(BeatFileName(base, static_cast<int>(k + 1))), BeatFile(other_, k, 248));
+
+  // Beat 3's name becomes a folder once every beat is written: beats 1 and 2, already renamed,
+  // get their former files back.
+  request.sinks = {};
+  SpanHooks hooks;
+  hooks.beatDone = [&](int handled) {
+    if (handled == 4) {
+      fs::remove(BeatFileName(base, 3));
+      fs::create_directory(BeatFileName(base, 3));
+    }
+    return false;
+  };
+  outcome = SpanAllOrNothing(request, hooks);
+  EXPECT_EQ(outcome.status, SpanStatus::Failed);
+  EXPECT_EQ(outcome.failedPath, BeatFileName(base, 3));
+  EXPECT_EQ(dir_.Names(), all);
+  for (std::size_t k : {0, 1, 3})
+    EXPECT_EQ(testing::ReadBytes(BeatFileName(base, static_cast<int>(k + 1))), BeatFile(other_, k, 248));
+  EXPECT_TRUE(fs::is_directory(BeatFileName(base, 3)));
 }
 
 }  // namespace

@@ -7,8 +7,10 @@
 #include <algorithm>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "cli_jobs.h"
+#include "support/failing_sink.h"
 #include "support/riff_builder.h"
 
 namespace tactoria::testing {
@@ -122,13 +124,36 @@ TEST_F(CliTool, SpanWritesEveryBeatOrNone) {
   for (int n = 1; n <= 4; ++n)
     EXPECT_EQ(ReadBytes(beat(n)), WaveBytes(PickFrames(data, {2 * n - 2, 2 * n - 1})));
 
-  // Beat 3 cannot be written over a folder: beats 1 and 2, which this run wrote, are taken back.
+  // All or nothing: beat 3 cannot be written over a folder, so no beat file changes.
+  const auto beatFiles = [&] {
+    std::vector<Bytes> files;
+    for (int n : {1, 2, 4}) files.push_back(ReadBytes(beat(n)));
+    return files;
+  };
+  const std::vector<Bytes> before = beatFiles();
   std::filesystem::remove(beat(3));
   std::filesystem::create_directory(beat(3));
-  run = RunTool(span);
+  run = RunTool({"span", Input(WaveBytes(Ramp(40, 90))), dir_ / "loop.wav", "--beats", "4", "--force"});
   EXPECT_EQ(run.status, 1);
-  EXPECT_THAT(run.err, HasSubstr("loop[3].wav"));
-  EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.wav", "loop[3].wav", "loop[4].wav"}));
+  EXPECT_THAT(run.err, HasSubstr("Is a directory; " + beat(3)));
+  EXPECT_EQ(dir_.Names(),
+            (std::vector<std::string>{"in.wav", "loop[1].wav", "loop[2].wav", "loop[3].wav", "loop[4].wav"}));
+  EXPECT_EQ(beatFiles(), before);
+
+  // The disk fills up at beat 3 (run in process, with the disk's sinks standing in).
+  std::ostringstream out, err;
+  cli::CliCommand command;
+  command.job = cli::Job::Span;
+  command.input = in_;
+  command.output = dir_ / "loop.wav";
+  command.force = true;
+  std::filesystem::remove(beat(3));
+  EXPECT_EQ(cli::RunJob(command, {out, err, false, FullDiskSinks(2 * 52 + 20)}),
+            1);  // beat files of 52 bytes
+  EXPECT_EQ(err.str(),
+            "tactoria-cli: Failed to write data to the file. (No space left on device; " + beat(3) + ")\n");
+  EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.wav", "loop[1].wav", "loop[2].wav", "loop[4].wav"}));
+  EXPECT_EQ(beatFiles(), before);
 }
 
 TEST_F(CliTool, MixInterleavesIntoTheSecondFileOfTheSameFormat) {

@@ -108,9 +108,12 @@ TEST(BeatGridTest, LinesFallWhereSpanCuts) {
     const Bytes sound = testing::Ramp(c.bytes);
     SpanRequest request;
     request.basePath = dir / "beat";
-    request.sound = sound;
-    request.format = WaveFormat{1, static_cast<std::int16_t>(c.channels),     44100,
-                                0, static_cast<std::int16_t>(2 * c.channels), 16};
+    request.sound.format = WaveFormat{1, static_cast<std::int16_t>(c.channels),     44100,
+                                      0, static_cast<std::int16_t>(2 * c.channels), 16};
+    request.sound.dataBytes = static_cast<std::int64_t>(sound.size());
+    request.sound.data = [&](std::int64_t offset, std::span<std::byte> dest) {
+      std::memcpy(dest.data(), sound.data() + offset, dest.size());
+    };
     request.beats = static_cast<std::int32_t>(c.beats);
     // Only the first and last two beats go to disk (writing 2048 files takes long); the others
     // count as existing files the user chose to keep.
@@ -122,7 +125,7 @@ TEST(BeatGridTest, LinesFallWhereSpanCuts) {
     hooks.askOverwrite = [](const std::string&) { return OverwriteAnswer::No; };
     const SpanOutcome span = SpanBeats(request, hooks);
     const BeatGrid grid =
-        MakeBeatGrid(static_cast<std::int64_t>(c.bytes), request.format.blockAlign, c.beats, 4);
+        MakeBeatGrid(static_cast<std::int64_t>(c.bytes), request.sound.format.blockAlign, c.beats, 4);
     if (span.status == SpanStatus::NoBeats) {
       EXPECT_TRUE(grid.empty());
       EXPECT_EQ(grid.BeatAt(0), -1);
@@ -130,7 +133,7 @@ TEST(BeatGridTest, LinesFallWhereSpanCuts) {
     }
     ASSERT_EQ(span.status, SpanStatus::Completed);
     ASSERT_EQ(grid.beats, c.beats);
-    const std::int64_t align = request.format.blockAlign;
+    const std::int64_t align = request.sound.format.blockAlign;
     for (std::int64_t k = 0; k < c.beats; ++k) {
       if (kept(k)) continue;
       const Bytes file = testing::ReadBytes(BeatFileName(request.basePath, static_cast<int>(k + 1)));

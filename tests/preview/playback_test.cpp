@@ -32,9 +32,10 @@ std::shared_ptr<const PreviewSound> Rendered(const PreviewSource& source, std::i
   return std::get<std::shared_ptr<const PreviewSound>>(PreviewSound::Render(source, settings));
 }
 
-std::span<const std::byte> Frames(const PreviewSound& sound, std::int64_t first, std::int64_t end) {
-  return sound.Data().subspan(static_cast<std::size_t>(first) * kFrame,
-                              static_cast<std::size_t>(end - first) * kFrame);
+Bytes Frames(const PreviewSound& sound, std::int64_t first, std::int64_t end) {
+  const Bytes all = sound.Copy();
+  return Bytes(all.begin() + static_cast<std::ptrdiff_t>(first * kFrame),
+               all.begin() + static_cast<std::ptrdiff_t>(end * kFrame));
 }
 
 // Where `part` starts inside `stream`, or npos.
@@ -86,7 +87,7 @@ TEST_F(PlaybackTest, SinkReceivesTheRenderBitExact) {
   const auto sound = Rendered(source, 17321);  // a longer loop: frames repeat, in render order
   ASSERT_TRUE(player.Problem(sound->format()).isEmpty()) << player.Problem(sound->format()).toStdString();
   PlayOnce(sound);
-  ExpectExactlyOnce(testing::g_pulse->Received(), sound->Data());
+  ExpectExactlyOnce(testing::g_pulse->Received(), sound->Copy());
 }
 
 TEST_F(PlaybackTest, BeatPlaysAlone) {
@@ -111,7 +112,9 @@ TEST_F(PlaybackTest, NewLengthTakesOverAtThePlayhead) {
   player.Stop();
   QTest::qWait(100);
   const Bytes stream = testing::g_pulse->Received();
-  const std::size_t at = Find(stream, before->Data());
+  const Bytes oldBytes = before->Copy();
+  const Bytes newBytes = after->Copy();
+  const std::size_t at = Find(stream, oldBytes);
   ASSERT_NE(at, std::string::npos);
   ASSERT_TRUE(Silent(stream, 0, at));
   const auto frameAt = [&](std::size_t i) { return stream.data() + at + i * kFrame; };
@@ -121,14 +124,14 @@ TEST_F(PlaybackTest, NewLengthTakesOverAtThePlayhead) {
   // The longest run that follows the old loop; the switch lies at or before its end.
   std::size_t run = 0;
   while (run < streamFrames &&
-         std::memcmp(frameAt(run), before->Data().data() + (run % oldFrames) * kFrame, kFrame) == 0)
+         std::memcmp(frameAt(run), oldBytes.data() + (run % oldFrames) * kFrame, kFrame) == 0)
     ++run;
   ASSERT_GT(run, oldFrames) << "the old loop did not play once round before the change";
   bool found = false;
   for (std::size_t cut = run; cut + 64 > run && cut > 0 && !found; --cut) {
     std::size_t place = (cut % oldFrames) * newFrames / oldFrames;
     std::size_t i = cut;
-    while (i < streamFrames && std::memcmp(frameAt(i), after->Data().data() + place * kFrame, kFrame) == 0) {
+    while (i < streamFrames && std::memcmp(frameAt(i), newBytes.data() + place * kFrame, kFrame) == 0) {
       ++i;
       place = (place + 1) % newFrames;
     }

@@ -35,10 +35,7 @@ class PreviewWindowTest : public testing::LoopTest {
     const auto bytes = result.buffer.bytes();
     return {bytes.begin(), bytes.end()};
   }
-  static std::vector<std::byte> Shown(const PreviewWindow* preview) {
-    const auto bytes = preview->Sound()->Data();
-    return {bytes.begin(), bytes.end()};
-  }
+  static std::vector<std::byte> Shown(const PreviewWindow* preview) { return preview->Sound()->Copy(); }
 };
 
 TEST_F(PreviewWindowTest, FollowsTheFieldsWithSummaryAndGrid) {
@@ -64,7 +61,8 @@ TEST_F(PreviewWindowTest, FollowsTheFieldsWithSummaryAndGrid) {
   EXPECT_EQ(preview->Grid().beats, 8);
 
   // The summary is of the shown sound, column by column.
-  const PeakSummary expected = SummarizePeaks(preview->Sound()->Data(), preview->Sound()->format(), 0,
+  const std::vector<std::byte> shown = Shown(preview);
+  const PeakSummary expected = SummarizePeaks(shown, preview->Sound()->format(), 0,
                                               preview->Sound()->frames(), preview->View().Columns());
   for (int column : {0, 7, expected.columns() - 1})
     EXPECT_EQ(preview->Summary()->Max(1, column), expected.Max(1, column)) << column;

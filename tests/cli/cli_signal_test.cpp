@@ -1,0 +1,71 @@
+// Ctrl-C, SIGTERM and SIGHUP while tactoria-cli writes: the run's temporary files go, the targets
+// stay as they were, and the exit status is 128 + the signal number.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/riff_builder.h"
+
+namespace tactoria::testing {
+namespace {
+
+using Names = std::vector<std::string>;
+
+// Starts the tool with its first flush held back; returns once that flush is reached.
+pid_t StartHeld(const std::vector<std::string>& args, const std::string& marker) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::setenv("LD_PRELOAD", TACTORIA_FLUSH_SHIM, 1);
+    ::setenv("TACTORIA_TEST_FLUSH_MARKER", marker.c_str(), 1);
+    ::setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+    std::vector<char*> argv{const_cast<char*>(TACTORIA_CLI_PATH)};
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    ::execv(TACTORIA_CLI_PATH, argv.data());
+    ::_exit(127);
+  }
+  for (int wait = 0; wait < 1000 && !std::filesystem::exists(marker); ++wait)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  return pid;
+}
+
+int ExitStatus(pid_t pid) {
+  int status = 0;
+  if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+  return WEXITSTATUS(status);
+}
+
+TEST(CliSignals, RemoveTheTemporaryFilesAndExitWith128PlusTheSignal) {
+  TempDir scratch, dir;
+  const Bytes wave = RiffBytes({{"fmt ", PcmFormat(2, 44100, 16)}, {"data", Ramp(4000)}});
+  WriteBytes(dir / "in.wav", wave);
+  WriteBytes(dir / "out.wav", Ramp(9));
+  const std::vector<std::string> save{"save", dir / "in.wav", dir / "out.wav", "--force", "--reverse"};
+  const std::vector<std::string> span{"span", dir / "in.wav", dir / "beat", "--beats", "8", "--bars", "4"};
+  const struct {
+    const std::vector<std::string>& args;
+    int signal;
+  } cases[] = {{save, SIGINT}, {span, SIGTERM}, {save, SIGHUP}};
+  for (const auto& [args, signal] : cases) {
+    SCOPED_TRACE(args[0] + " " + std::to_string(signal));
+    const std::string marker = scratch / ("flush-" + std::to_string(signal));
+    const pid_t pid = StartHeld(args, marker);
+    ASSERT_TRUE(std::filesystem::exists(marker));
+    const std::size_t during = dir.Names().size();
+    EXPECT_GT(during, 2u);  // the temporary file(s) beside in.wav and out.wav
+    ::kill(pid, signal);
+    EXPECT_EQ(ExitStatus(pid), 128 + signal);
+    EXPECT_EQ(dir.Names(), (Names{"in.wav", "out.wav"}));
+    EXPECT_EQ(ReadBytes(dir / "out.wav"), Ramp(9));
+  }
+}
+
+}  // namespace
+}  // namespace tactoria::testing

@@ -1,0 +1,40 @@
+// Preloaded into tactoria-cli by the signal tests: the first flush of an output file announces
+// itself by creating the file named in TACTORIA_TEST_FLUSH_MARKER, then waits, so the test can
+// send a signal while the temporary files exist. Every flush then goes on as usual.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+void AnnounceAndWait() {
+  const char* marker = std::getenv("TACTORIA_TEST_FLUSH_MARKER");
+  if (marker == nullptr) return;
+  const int fd = ::open(marker, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return;  // announced already
+  ::close(fd);
+  const timespec pause{10, 0};
+  ::nanosleep(&pause, nullptr);
+}
+
+template <typename Function>
+Function Next(const char* name) {
+  return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
+}
+
+}  // namespace
+
+extern "C" int fdatasync(int fd) {
+  AnnounceAndWait();
+  static const auto next = Next<int (*)(int)>("fdatasync");
+  return next(fd);
+}
+
+extern "C" int syncfs(int fd) {
+  AnnounceAndWait();
+  static const auto next = Next<int (*)(int)>("syncfs");
+  return next(fd);
+}
