@@ -275,21 +275,20 @@ void PreviewWindow::UpdateControls() {
   QString text = failure_;
   bool playable = false;
   if (text.isEmpty() && sound_) {
-    text = player_->Problem(sound_->format());
-    playable = text.isEmpty() && sound_->frames() > 0;
-    if (playable && !player_->LastError().isEmpty()) text = player_->LastError();
-    if (text.isEmpty()) {
-      const WaveFormat& format = sound_->format();
-      text = QStringLiteral("%1%2 frames, %3 s")
-                 .arg(ShowsOriginal() ? QStringLiteral("Original: ") : QString())
-                 .arg(sound_->frames())
-                 .arg(static_cast<double>(sound_->frames()) / std::max(format.sampleRate, 1), 0, 'f', 3);
-      if (!grid_.empty()) {
-        text += QStringLiteral(", %1 beats of %2 frames").arg(grid_.beats).arg(grid_.beatFrames);
-        const std::int64_t tail = grid_.soundFrames - grid_.GridEnd();
-        if (tail > 0) text += QStringLiteral(", tail %1 frames").arg(tail);
-      }
+    const WaveFormat& format = sound_->format();
+    text = QStringLiteral("%1%2 frames, %3 s")
+               .arg(ShowsOriginal() ? QStringLiteral("Original: ") : QString())
+               .arg(sound_->frames())
+               .arg(static_cast<double>(sound_->frames()) / std::max(format.sampleRate, 1), 0, 'f', 3);
+    if (!grid_.empty()) {
+      text += QStringLiteral(", %1 beats of %2 frames").arg(grid_.beats).arg(grid_.beatFrames);
+      const std::int64_t tail = grid_.soundFrames - grid_.GridEnd();
+      if (tail > 0) text += QStringLiteral(", tail %1 frames").arg(tail);
     }
+    QString problem = player_->Problem(format);
+    playable = problem.isEmpty() && sound_->frames() > 0;
+    if (problem.isEmpty()) problem = player_->LastError();
+    if (!problem.isEmpty()) text += QStringLiteral(". ") + problem;
   } else if (text.isEmpty() && !main_.CurrentWave()) {
     text = QStringLiteral("No file open.");
   }
