@@ -1,25 +1,36 @@
 #include "audio_player.h"
 
-#include <QAudioSink>
 #include <QMediaDevices>
-#include <QTimer>
+#include <QThread>
 #include <algorithm>
 
 #include "app/audio_feed.h"
+#include "app/audio_sink_driver.h"
 
 namespace tactoria {
 
 AudioPlayer::AudioPlayer(QObject* parent)
-    : QObject(parent), feed_(new AudioFeed(this)), feedTimer_(new QTimer(this)) {
-  // The player writes to the sink itself (push mode), a sink's buffer full at a time: the
-  // pull mode reads one fixed period per pass, which a short buffer cannot take.
-  feedTimer_->setTimerType(Qt::PreciseTimer);
-  feedTimer_->setInterval(kFeedMs);
-  connect(feedTimer_, &QTimer::timeout, this, &AudioPlayer::Feed);
+    : QObject(parent), feed_(new AudioFeed(this)), thread_(new QThread(this)) {
+  driver_ = new AudioSinkDriver(*feed_);
+  driver_->moveToThread(thread_);
+  connect(thread_, &QThread::finished, driver_, &QObject::deleteLater);
+  connect(driver_, &AudioSinkDriver::Drained, this, [this] {
+    if (!playing_) return;
+    Stop();
+    emit Finished();
+  });
+  connect(driver_, &AudioSinkDriver::Failed, this, [this](const QString& message) {
+    lastError_ = message;
+    Stop();
+  });
+  thread_->setObjectName(QStringLiteral("Sound output"));
+  thread_->start(QThread::TimeCriticalPriority);
 }
 
 AudioPlayer::~AudioPlayer() {
   Teardown();
+  thread_->quit();
+  thread_->wait();
 }
 
 QString AudioPlayer::Problem(const WaveFormat& format) const {
@@ -41,7 +52,7 @@ void AudioPlayer::SetSound(std::shared_ptr<const PreviewSound> sound, std::int64
   sound_ = std::move(sound);
   first_ = firstFrame;
   end_ = endFrame;
-  if (!sink_) return;
+  if (!playing_) return;
   if (!sound_ || !sameFormat) {
     Stop();
     return;
@@ -64,80 +75,42 @@ bool AudioPlayer::Play() {
   lastError_ = Problem(sound_->format());
   if (!lastError_.isEmpty()) return false;
   const QAudioFormat format = *SinkFormat(sound_->format());
-  sinkFrameBytes_ = format.bytesPerFrame();
   // Silence after a single play lets the output drain what it holds before the sink goes idle.
   const std::int64_t tail = static_cast<std::int64_t>(format.sampleRate()) * (kBufferMs + 400) / 1000;
   feed_->Begin(sound_, first_, end_, loop_, tail);
   // Unbuffered: a read-ahead buffer in the device would delay every change by its size.
   feed_->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-  sink_ = new QAudioSink(QMediaDevices::defaultAudioOutput(), format, this);
-  sink_->setBufferSize(format.bytesForDuration(kBufferMs * 1000));
-  connect(sink_, &QAudioSink::stateChanged, this, &AudioPlayer::OnSinkState);
-  sinkInput_ = sink_->start();
-  if (!sinkInput_ || sink_->error() != QAudio::NoError || sink_->state() == QAudio::StoppedState) {
-    Teardown();
-    lastError_ = QStringLiteral("The sound output could not be opened.");
+  bool started = false;
+  QMetaObject::invokeMethod(
+      driver_,
+      [&] { started = driver_->Start(QMediaDevices::defaultAudioOutput(), format, kBufferMs, kFeedMs); },
+      Qt::BlockingQueuedConnection);
+  if (!started) {
+    QMetaObject::invokeMethod(
+        driver_, [&] { lastError_ = driver_->LastError(); }, Qt::BlockingQueuedConnection);
+    feed_->close();
     return false;
   }
-  draining_ = false;
-  ++plays_;
-  Feed();
-  feedTimer_->start();
+  playing_ = true;
   emit PlayingChanged(true);
   return true;
 }
 
-void AudioPlayer::Feed() {
-  if (!sink_ || !sinkInput_ || draining_) return;
-  const qsizetype free = sink_->bytesFree() / sinkFrameBytes_ * sinkFrameBytes_;
-  if (free <= 0) return;
-  if (block_.size() < free) block_.resize(free);
-  const qint64 got = feed_->read(block_.data(), free);
-  if (got > 0) sinkInput_->write(block_.constData(), got);
-  if (feed_->Finished()) {
-    // Everything, the silence after it included, is with the sink: let it play out.
-    draining_ = true;
-    QTimer::singleShot(kBufferMs + 100, this, [this, play = plays_] {
-      if (!draining_ || play != plays_) return;
-      Stop();
-      emit Finished();
-    });
-  }
-}
-
 void AudioPlayer::Stop() {
-  if (!sink_) return;
+  if (!playing_) return;
   Teardown();
   emit PlayingChanged(false);
 }
 
 void AudioPlayer::Teardown() {
-  if (sink_) {
-    QAudioSink* sink = sink_;
-    sink_ = nullptr;
-    sink->disconnect(this);
-    sink->stop();
-    delete sink;
-  }
-  sinkInput_ = nullptr;
-  draining_ = false;
-  feedTimer_->stop();
+  if (playing_) QMetaObject::invokeMethod(driver_, &AudioSinkDriver::Stop, Qt::BlockingQueuedConnection);
+  playing_ = false;
   feed_->close();
 }
 
-void AudioPlayer::OnSinkState() {
-  if (!sink_) return;
-  const QAudio::State state = sink_->state();
-  if (state == QAudio::StoppedState && sink_->error() != QAudio::NoError) {
-    lastError_ = QStringLiteral("The sound output stopped with an error.");
-    Stop();
-  }
-}
-
 std::int64_t AudioPlayer::Playhead() const {
-  if (!sink_ || sinkFrameBytes_ < 1) return feed_->RangeStart();
-  const std::int64_t buffered =
-      std::max<qsizetype>(sink_->bufferSize() - sink_->bytesFree(), 0) / sinkFrameBytes_;
+  if (!playing_) return feed_->RangeStart();
+  const std::int64_t buffered = driver_->Buffered();
   const std::int64_t start = feed_->RangeStart();
   const std::int64_t length = feed_->RangeEnd() - start;
   if (length <= 0) return start;

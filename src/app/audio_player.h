@@ -10,13 +10,12 @@
 
 #include "process/preview_sound.h"
 
-class QAudioSink;
-class QIODevice;
-class QTimer;
+class QThread;
 
 namespace tactoria {
 
 class AudioFeed;
+class AudioSinkDriver;
 
 // Plays a preview sound on the default output: the whole sound or one range (a beat), once or
 // looped. The sound may be swapped while it plays; playback goes on at the same place.
@@ -43,7 +42,7 @@ class AudioPlayer : public QObject {
   // False with a message in LastError() when playback cannot start.
   bool Play();
   void Stop();
-  bool IsPlaying() const { return sink_ != nullptr; }
+  bool IsPlaying() const { return playing_; }
   QString LastError() const { return lastError_; }
 
   // The frame of the sound being heard about now.
@@ -59,8 +58,6 @@ class AudioPlayer : public QObject {
   void Finished();
 
  private:
-  void Feed();
-  void OnSinkState();
   void Teardown();
 
   std::shared_ptr<const PreviewSound> sound_;
@@ -69,13 +66,9 @@ class AudioPlayer : public QObject {
   bool loop_ = true;
   QString lastError_;
   AudioFeed* feed_ = nullptr;
-  QAudioSink* sink_ = nullptr;
-  QIODevice* sinkInput_ = nullptr;
-  QTimer* feedTimer_ = nullptr;
-  QByteArray block_;
-  int sinkFrameBytes_ = 0;
-  bool draining_ = false;
-  unsigned plays_ = 0;
+  QThread* thread_ = nullptr;
+  AudioSinkDriver* driver_ = nullptr;  // lives on thread_
+  bool playing_ = false;
 };
 
 }  // namespace tactoria

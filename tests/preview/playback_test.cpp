@@ -4,6 +4,7 @@
 
 #include <QSignalSpy>
 #include <QTest>
+#include <QThread>
 #include <algorithm>
 #include <cstring>
 #include <random>
@@ -59,12 +60,18 @@ class PlaybackTest : public ::testing::Test {
   }
 
   // Plays once and waits until the sink has played all of it (the player drains before it ends).
+  // `busyMs`: the user-interface thread is held up that long meanwhile (a slow paint), which
+  // must not leave the output without data.
   void PlayOnce(std::shared_ptr<const PreviewSound> sound, std::int64_t first = 0,
-                std::optional<std::int64_t> end = std::nullopt) {
+                std::optional<std::int64_t> end = std::nullopt, int busyMs = 0) {
     player.SetLoop(false);
     player.SetSound(std::move(sound), first, end);
     QSignalSpy finished(&player, &AudioPlayer::Finished);
     ASSERT_TRUE(player.Play()) << player.LastError().toStdString();
+    if (busyMs > 0) {
+      QTest::qWait(60);
+      QThread::msleep(static_cast<unsigned long>(busyMs));
+    }
     ASSERT_TRUE(finished.wait(15000));
     QTest::qWait(200);
   }
@@ -86,7 +93,7 @@ TEST_F(PlaybackTest, SinkReceivesTheRenderBitExact) {
   const PreviewSource source = RandomSource(13000, 1);
   const auto sound = Rendered(source, 17321);  // a longer loop: frames repeat, in render order
   ASSERT_TRUE(player.Problem(sound->format()).isEmpty()) << player.Problem(sound->format()).toStdString();
-  PlayOnce(sound);
+  PlayOnce(sound, 0, std::nullopt, 150);
   ExpectExactlyOnce(testing::g_pulse->Received(), sound->Copy());
 }
 
