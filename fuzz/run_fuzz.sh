@@ -5,7 +5,7 @@
 set -eu
 
 source_dir=$(cd "$(dirname "$0")/.." && pwd)
-build_dir=${1:-/work/main/build-fuzz}
+build_dir=${1:-"$source_dir/build-fuzz"}
 seconds=${2:-60}
 
 CC=clang CXX=clang++ cmake -S "$source_dir" -B "$build_dir" -DTACTORIA_FUZZ=ON -DTACTORIA_BUILD_GUI=OFF \

@@ -19,7 +19,6 @@
 #include "process/rendered_output.h"
 #include "process/sound_routines.h"
 #include "tempo/field_conversions.h"
-#include "wave/four_cc.h"
 #include "wave/wave_validation.h"
 
 namespace tactoria {

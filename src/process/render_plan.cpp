@@ -135,6 +135,20 @@ void RenderPlan::GatherFrames(const std::byte* source, std::int64_t first, std::
     });
     return;
   }
+  if (phaserOffset_ == 0) {
+    // The length change, reversed or not: one walk of the frame choice straight into the output.
+    WithFrameCopy(align, [&](auto copy) {
+      FrameChooser chooser(lastSource_, lastResult_, reverse_ ? frames_ - first - count : first);
+      if (reverse_) {
+        for (auto i = static_cast<std::size_t>(count); i-- > 0;)
+          copy(out + i * align, source + static_cast<std::size_t>(chooser.Next()) * align);
+      } else {
+        for (std::int64_t i = 0; i < count; ++i, out += align)
+          copy(out, source + static_cast<std::size_t>(chooser.Next()) * align);
+      }
+    });
+    return;
+  }
   std::array<std::int64_t, kBlockFrames> index;
   WithFrameCopy(align, [&](auto copy) {
     for (std::int64_t done = 0; done < count;) {

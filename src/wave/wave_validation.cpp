@@ -80,10 +80,13 @@ WaveValidation ValidateMediaFile(const vbMediaFile& file) {
   return result;
 }
 
-OpenResult OpenWaveFile(const std::string& path) {
+namespace {
+
+template <typename Read>
+OpenResult OpenWave(Read read) {
   OpenResult result;
   vbMediaFile file;
-  const FileResult code = file.OpenFromFile(path);
+  const FileResult code = read(file);
   if (code != FileResult::Success) {
     result.problem = ReadFailureProblem(code);
     return result;
@@ -99,6 +102,16 @@ OpenResult OpenWaveFile(const std::string& path) {
   }
   result.wave = OpenedWave{std::move(file), std::move(validation)};
   return result;
+}
+
+}  // namespace
+
+OpenResult OpenWaveFile(const std::string& path) {
+  return OpenWave([&](vbMediaFile& file) { return file.OpenFromFile(path); });
+}
+
+OpenResult OpenWaveSource(ByteSource& source, const std::string& name) {
+  return OpenWave([&](vbMediaFile& file) { return file.OpenFromSource(source, name); });
 }
 
 }  // namespace tactoria

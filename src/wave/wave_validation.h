@@ -49,5 +49,7 @@ struct OpenResult {
   Problem problem;
 };
 OpenResult OpenWaveFile(const std::string& path);
+// The same for bytes from any source (memory, for instance), named `name`.
+OpenResult OpenWaveSource(ByteSource& source, const std::string& name);
 
 }  // namespace tactoria

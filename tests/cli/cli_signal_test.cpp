@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -24,7 +25,9 @@ pid_t StartHeld(const std::vector<std::string>& args, const std::string& marker)
   if (pid == 0) {
     ::setenv("LD_PRELOAD", TACTORIA_FLUSH_SHIM, 1);
     ::setenv("TACTORIA_TEST_FLUSH_MARKER", marker.c_str(), 1);
-    ::setenv("ASAN_OPTIONS", "verify_asan_link_order=0", 1);
+    // A sanitizer runtime must come first among the libraries unless told otherwise.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    ::setenv("ASAN_OPTIONS", (std::string(asan ? asan : "") + ":verify_asan_link_order=0").c_str(), 1);
     std::vector<char*> argv{const_cast<char*>(TACTORIA_CLI_PATH)};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
