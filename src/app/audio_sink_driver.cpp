@@ -1,5 +1,8 @@
 #include "audio_sink_driver.h"
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <QAudioSink>
 #include <QTimer>
 
@@ -14,6 +17,11 @@ bool AudioSinkDriver::Start(const QAudioDevice& device, const QAudioFormat& form
   Stop();
   lastError_.clear();
   if (!timer_) {
+    // A short buffer needs its refills on time also on a busy machine: ask for real-time
+    // scheduling, as audio programs do; without the right to it the thread keeps its priority.
+    sched_param param{};
+    param.sched_priority = std::max(sched_get_priority_min(SCHED_RR), 10);
+    pthread_setschedparam(pthread_self(), SCHED_RR, &param);
     timer_ = new QTimer(this);
     timer_->setTimerType(Qt::PreciseTimer);
     connect(timer_, &QTimer::timeout, this, &AudioSinkDriver::Feed);

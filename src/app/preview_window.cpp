@@ -213,6 +213,11 @@ void PreviewWindow::StartJob(bool render) {
     }
     // A newer change came in meanwhile: its job will draw, this summary would be wasted.
     if (latest->load() != job) return;
+    // The player hears a new render at once; the summary of a large sound takes longer.
+    if (result->sound && !current) {
+      QMetaObject::invokeMethod(
+          this, [this, job, sound = result->sound] { HearEarly(job, sound); }, Qt::QueuedConnection);
+    }
     if (result->sound) {
       const std::int64_t frames = result->sound->frames();
       result->count = std::clamp<std::int64_t>(std::llround(zoom * static_cast<double>(frames)), 1,
@@ -261,6 +266,16 @@ void PreviewWindow::Show(std::shared_ptr<Result> result) {
   UpdateScrollBar();
   UpdateControls();
   emit Updated();
+}
+
+void PreviewWindow::HearEarly(std::uint64_t job, const std::shared_ptr<const PreviewSound>& sound) {
+  if (job != pendingJob_ || !player_->IsPlaying()) return;
+  const BeatGrid grid = MakeBeatGrid(sound->bytes(), sound->format().blockAlign, beats_, beatsPerBar_);
+  if (selectedBeat_ && !grid.empty() && *selectedBeat_ < grid.beats) {
+    player_->SetSound(sound, grid.BeatStart(*selectedBeat_), grid.BeatStart(*selectedBeat_ + 1));
+  } else {
+    player_->SetSound(sound);
+  }
 }
 
 void PreviewWindow::UpdatePlayer() {

@@ -76,6 +76,7 @@ class PreviewWindow : public QWidget {
   void OnBeatClicked(std::int64_t beat);
   void ScrollBy(int steps);
   void OnScrollBar(int value);
+  void HearEarly(std::uint64_t job, const std::shared_ptr<const PreviewSound>& sound);
   void UpdatePlayer();
   void UpdateControls();
   void UpdateScrollBar();
