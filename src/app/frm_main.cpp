@@ -47,6 +47,7 @@ FrmMain::FrmMain(UserDialogs& dialogs, SettingsStore& settings, QWidget* parent)
   BuildMenus();
   SetTabOrder();
   ConnectHandlers();
+  LinkPreview();
 
   // The start values; their change handlers run and find nothing to compute yet.
   SetText(TxtBeats, QStringLiteral("4"));
@@ -110,6 +111,7 @@ void FrmMain::MnuSpanAs_Click() {
 }
 void FrmMain::MnuShuffle_Click() {
   output_.Shuffle();
+  emit RenderInputsChanged();
 }
 void FrmMain::MnuMixTo_Click() {
   output_.MixTo();

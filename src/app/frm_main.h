@@ -26,6 +26,7 @@ class QTimer;
 namespace tactoria {
 
 class ButtonLabel;
+class PreviewWindow;
 class SettingsStore;
 class ValidationFilter;
 
@@ -115,9 +116,16 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void MnuAbout_Click();
   void MnuRecent_Click(const QString& path);
   void MnuClearRecent_Click();
+  void MnuPreview_Click();
 
  signals:
   void KeepPitchChanged(bool on);
+  // The sound that Save As would write may have changed: a field, a check box, the open file
+  // or its data.
+  void RenderInputsChanged();
+
+ public:
+  PreviewWindow* Preview() const { return preview_; }
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -130,6 +138,7 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void BuildMenus();
   void BuildKeepPitchCommand();
   void ConnectHandlers();
+  void LinkPreview();
   void SetTabOrder();
   void ShowArrowPressed(ButtonLabel* arrow, bool pressed);
   // Shortcuts, Open Recent and file drops (frm_main_desktop.cpp).
@@ -238,6 +247,8 @@ class FrmMain : public QMainWindow, public MainWindowState {
   QAction* MnuAbout = nullptr;
   QMenu* MnuRecent = nullptr;
   QAction* MnuKeepPitch = nullptr;
+  QAction* MnuPreview = nullptr;
+  PreviewWindow* preview_ = nullptr;
 };
 
 }  // namespace tactoria

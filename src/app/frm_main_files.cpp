@@ -139,6 +139,7 @@ bool FrmMain::OpenWavePath(const QString& path) {
   // the one before keeps the new length, whose byte count and tempo must follow this file's
   // block alignment and sample rate.
   TxtNewSamp_Change();
+  emit RenderInputsChanged();
   FileOpened(path);
   return true;
 }

@@ -96,6 +96,25 @@ class EditJob {
   EditJob(const CliCommand& command, const JobStreams& streams, OpenedWave& input)
       : command_(command), edits_(command.edits), streams_(streams), input_(input) {}
 
+  // The sound save would write (or, with `original`, IN's data after --order/--shuffle), for
+  // the commands that play or draw it.
+  int RenderSound(bool original, ByteBuffer& sound) {
+    if (int status = ResolveNewLength(); status != kExitOk) return status;
+    if (original) {
+      if (int status = ApplyOrder(); status != kExitOk) return status;
+      std::optional<ByteBuffer> copy = ByteBuffer::CopyOf(Data().bytes());
+      if (!copy) return Report(Err(), kExitFailed, kOutOfMemory, kRenderFailureTitle);
+      sound = std::move(*copy);
+      return kExitOk;
+    }
+    if (int status = Render(); status != kExitOk) return status;
+    std::optional<ByteBuffer> gathered = ByteBuffer::Allocate(static_cast<std::size_t>(plan_->bytes()));
+    if (!gathered) return Report(Err(), kExitFailed, kOutOfMemory, kRenderFailureTitle);
+    plan_->Gather(Data().bytes(), 0, gathered->bytes());
+    sound = std::move(*gathered);
+    return kExitOk;
+  }
+
   int Run() {
     if (int status = ResolveNewLength(); status != kExitOk) return status;
     int status = kExitOk;
@@ -350,12 +369,25 @@ std::vector<std::int32_t> ShuffledOrder(double beats, double bars, std::uint64_t
   return rows.order;
 }
 
+int RenderSound(const CliCommand& command, const JobStreams& streams, bool original, ByteBuffer& sound,
+                WaveFormat& format) {
+  OpenResult opened = OpenWaveFile(command.input);
+  if (!opened.wave) {
+    return Report(streams.err, kExitFailed, opened.problem.message, opened.problem.title, command.input);
+  }
+  format = opened.wave->validation.format;
+  return EditJob(command, streams, *opened.wave).RenderSound(original, sound);
+}
+
 int RunJob(const CliCommand& command, const JobStreams& streams) {
   OpenResult opened = OpenWaveFile(command.input);
   if (!opened.wave) {
     return Report(streams.err, kExitFailed, opened.problem.message, opened.problem.title, command.input);
   }
   if (command.job == Job::Info) return Info(command, streams, *opened.wave);
+  if (command.job == Job::Play || command.job == Job::Waveform) {
+    return Report(streams.err, kExitFailed, "play and waveform are run by the tool's media part.");
+  }
   return EditJob(command, streams, *opened.wave).Run();
 }
 

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "cli_options.h"
+#include "wave/byte_buffer.h"
+#include "wave/wave_format.h"
 #include "wave/safe_write.h"
 
 namespace tactoria::cli {
@@ -19,6 +21,11 @@ struct JobStreams {
 // Runs one parsed command and returns the exit status: 0 done, 1 a file or an operation failed,
 // 2 a value that is out of range for the file given. Failures are reported on `err`.
 int RunJob(const CliCommand& command, const JobStreams& streams);
+
+// Opens IN and renders it with the edits as save would (or, with `original`, takes IN's data
+// after the beat order only); failures are reported on `err` with the status returned.
+int RenderSound(const CliCommand& command, const JobStreams& streams, bool original, ByteBuffer& sound,
+                WaveFormat& format);
 
 // The beat order --shuffle gives for these beats and bars and this seed: the Randomize algorithm fed
 // by a 64-bit Mersenne Twister, so a run can be repeated with the same seed.

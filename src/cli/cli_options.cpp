@@ -9,6 +9,7 @@
 #include "beats/shuffle_order.h"
 #include "cli_messages.h"
 #include "keep_pitch_option.h"
+#include "cli_play_options.h"
 #include "tempo/field_conversions.h"
 
 #ifndef TACTORIA_VERSION
@@ -251,6 +252,13 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& o
   mix->add_option("OUT", command.output, "Wave file to write")->required();
   AddEdits(*mix, mixRaw, command.force);
 
+  RawEdits playRaw, waveformRaw;
+  bool playForce = false;  // play writes nothing
+  CLI::App* play = AddPlayCommand(app, command);
+  AddEdits(*play, playRaw, playForce);
+  CLI::App* waveform = AddWaveformCommand(app, command);
+  AddEdits(*waveform, waveformRaw, command.force);
+
   // CLI11 keeps its own copies of the texts; it wants a non-const argv.
   std::vector<std::string> args(argv, argv + argc);
   std::vector<char*> pointers;
@@ -273,6 +281,12 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& o
   } else if (span->parsed()) {
     command.job = Job::Span;
     raw = &spanRaw;
+  } else if (play->parsed()) {
+    command.job = Job::Play;
+    raw = &playRaw;
+  } else if (waveform->parsed()) {
+    command.job = Job::Waveform;
+    raw = &waveformRaw;
   }
   UsageError error;
   std::optional<EditOptions> edits = ConvertEdits(*raw, command.job, error);

@@ -8,7 +8,7 @@
 
 namespace tactoria::cli {
 
-enum class Job { Info, Save, Span, Mix };
+enum class Job { Info, Save, Span, Mix, Play, Waveform };
 
 // The "New Sample" settings and the beat order, as given on the command line. Every value here
 // has passed the checks that need no file; the ones that need the open file (the tempo's frame
@@ -34,6 +34,11 @@ struct CliCommand {
   EditOptions edits;
   bool force = false;
   bool json = false;
+  // play and waveform
+  std::optional<std::int32_t> beat;  // play: beat K alone (1-based)
+  bool original = false;             // play: IN's data before the render
+  int width = 1200;                  // waveform: picture size in pixels
+  int height = 300;
 };
 
 // Exit statuses of the tool.

@@ -8,6 +8,9 @@
 #include "cli_messages.h"
 #include "cli_options.h"
 #include "wave/temporary_registry.h"
+#ifdef TACTORIA_CLI_MEDIA
+#include "cli_play.h"
+#endif
 
 int main(int argc, char** argv) {
   using namespace tactoria::cli;
@@ -17,7 +20,17 @@ int main(int argc, char** argv) {
     // Ctrl-C, SIGTERM and SIGHUP leave no temporary output file behind.
     tactoria::RemoveTemporariesOnSignals();
     const JobStreams streams{std::cout, std::cerr, isatty(STDERR_FILENO) == 1};
-    const int status = RunJob(*parsed.command, streams);
+    int status = kExitFailed;
+    if (parsed.command->job == Job::Play || parsed.command->job == Job::Waveform) {
+#ifdef TACTORIA_CLI_MEDIA
+      status = parsed.command->job == Job::Play ? RunPlay(*parsed.command, streams)
+                                                : RunWaveform(*parsed.command, streams);
+#else
+      std::cerr << "tactoria-cli: this build has no playback or drawing (built without Qt).\n";
+#endif
+    } else {
+      status = RunJob(*parsed.command, streams);
+    }
     std::cout.flush();
     if (!std::cout) {
       std::cerr << "tactoria-cli: could not write the output.\n";

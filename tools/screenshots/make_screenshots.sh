@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds the screenshot tool and redraws docs/window.png and docs/walkthrough-*.png under Xvfb.
+# Builds the screenshot tools and redraws docs/window.png, docs/walkthrough-*.png and docs/preview.png
+# under Xvfb.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build=${1:-$root/build-screenshots}
 cmake -S "$root" -B "$build" -DTACTORIA_BUILD_SCREENSHOTS=ON -DTACTORIA_BUILD_BENCH=OFF
-cmake --build "$build" --target app_screenshot -j"$(nproc)"
+cmake --build "$build" --target app_screenshot preview_screenshot -j"$(nproc)"
 shot=(xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$build/tools/screenshots/app_screenshot")
 "${shot[@]}" "$root/docs/window.png"
 "${shot[@]}" --walkthrough "$root/docs"
+xvfb-run -a -s "-screen 0 1600x700x24 -dpi 96" "$build/tools/screenshots/preview_screenshot" "$root/docs/preview.png"

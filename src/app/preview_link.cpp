@@ -1,0 +1,35 @@
+// The main window's side of the preview: its menu command and the fields it follows.
+#include <QAction>
+#include <QCheckBox>
+#include <QKeySequence>
+#include <QLineEdit>
+#include <QMenu>
+
+#include "app/frm_main.h"
+#include "app/preview_window.h"
+
+namespace tactoria {
+
+void FrmMain::LinkPreview() {
+  preview_ = new PreviewWindow(*this, settings_, this);
+  MnuTools->addSeparator();
+  MnuPreview = MnuTools->addAction(QStringLiteral("Preview"));
+  MnuPreview->setObjectName(QStringLiteral("MnuPreview"));
+  MnuPreview->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+  connect(MnuPreview, &QAction::triggered, this, &FrmMain::MnuPreview_Click);
+
+  // Every text and box the render or the span reads.
+  for (QLineEdit* field : {TxtNewSamp, TxtNewBytes, TxtOrgBytes, LblPhaser, TxtBeats, TxtBars})
+    connect(field, &QLineEdit::textChanged, this, &FrmMain::RenderInputsChanged);
+  for (QCheckBox* box : {ChkPhaser, ChkReverse})
+    connect(box, &QCheckBox::toggled, this, &FrmMain::RenderInputsChanged);
+  connect(this, &FrmMain::RenderInputsChanged, preview_, &PreviewWindow::RenderInputsChanged);
+}
+
+void FrmMain::MnuPreview_Click() {
+  preview_->show();
+  preview_->raise();
+  preview_->activateWindow();
+}
+
+}  // namespace tactoria

@@ -1,0 +1,124 @@
+#pragma once
+
+#include <QWidget>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "app/preview_worker.h"
+#include "beats/beat_grid.h"
+#include "process/peak_summary.h"
+#include "process/preview_sound.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QScrollBar;
+class QTimer;
+
+namespace tactoria {
+
+class AudioPlayer;
+class MainWindowState;
+class SettingsStore;
+class WaveformView;
+class vbMediaFile;
+
+// A modeless window that draws and plays what Save As would write right now: the open data
+// rendered with the main window's settings, its beat grid as Span As cuts it. It only reads
+// the main window; renders and summaries run on a worker thread and stale results are dropped.
+class PreviewWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  PreviewWindow(MainWindowState& main, SettingsStore& settings, QWidget* parent = nullptr);
+  ~PreviewWindow() override;
+
+  // Settings section "Preview": keys "Geometry" and "Visible".
+  static constexpr const char* kSection = "Preview";
+
+  AudioPlayer& Player() { return *player_; }
+  WaveformView& View() { return *view_; }
+  const BeatGrid& Grid() const { return grid_; }
+  std::shared_ptr<const PreviewSound> Sound() const { return sound_; }
+  std::shared_ptr<const PeakSummary> Summary() const { return summary_; }
+  QString StatusText() const;
+  bool ShowsOriginal() const;
+  std::optional<std::int64_t> SelectedBeat() const { return selectedBeat_; }
+  // True while a render or summary is on its way.
+  bool Busy() const { return refreshQueued_ || pendingJob_ != shownJob_; }
+
+ public slots:
+  // The main window's fields, check boxes, data or file changed: refresh on the next pass of
+  // the event loop (a cascade of field changes gives one refresh).
+  void RenderInputsChanged();
+  void TogglePlay();
+  void SetOriginal(bool original);
+  void ZoomBy(int steps, double atFraction = 0.5);
+
+ signals:
+  // A new sound or summary is on screen.
+  void Updated();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  struct Result;
+
+  void Refresh();
+  bool TakeSource(const vbMediaFile& wave);
+  void StartJob(bool render);
+  void Show(std::shared_ptr<Result> result);
+  void OnBeatClicked(std::int64_t beat);
+  void ScrollBy(int steps);
+  void OnScrollBar(int value);
+  void HearEarly(std::uint64_t job, const std::shared_ptr<const PreviewSound>& sound);
+  void UpdatePlayer();
+  void UpdateControls();
+  void UpdateScrollBar();
+  void SaveGeometry();
+
+  MainWindowState& main_;
+  SettingsStore& settings_;
+  PreviewWorker worker_;
+
+  // The copy of the open data, and what it was copied from.
+  PreviewSource source_;
+  const vbMediaFile* sourceWave_ = nullptr;
+  std::string sourceName_;
+  bool refreshQueued_ = false;
+  // A render was asked for and has not been shown yet: view changes must not drop it.
+  bool renderPending_ = false;
+
+  RenderSettings renderSettings_;
+  std::int64_t beats_ = 0;
+  std::int64_t beatsPerBar_ = 1;
+  std::shared_ptr<const PreviewSound> sound_;
+  std::shared_ptr<const PeakSummary> summary_;
+  BeatGrid grid_;
+  QString failure_;
+  std::optional<std::int64_t> selectedBeat_;
+  // The view as fractions of the sound, kept across length changes.
+  double zoom_ = 1.0;
+  double start_ = 0.0;
+  std::uint64_t pendingJob_ = 0;
+  std::uint64_t shownJob_ = 0;
+  std::shared_ptr<std::atomic<std::uint64_t>> latestJob_;
+
+  AudioPlayer* player_ = nullptr;
+  WaveformView* view_ = nullptr;
+  QScrollBar* scroll_ = nullptr;
+  QPushButton* play_ = nullptr;
+  QCheckBox* loop_ = nullptr;
+  QCheckBox* original_ = nullptr;
+  QLabel* hover_ = nullptr;
+  QLabel* status_ = nullptr;
+  QTimer* playheadTimer_ = nullptr;
+  bool placed_ = false;
+};
+
+}  // namespace tactoria

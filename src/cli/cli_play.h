@@ -1,0 +1,15 @@
+#pragma once
+
+#include "cli_jobs.h"
+#include "cli_options.h"
+
+namespace tactoria::cli {
+
+// play: the rendered sound (or one beat of it) once through the default output; returns when
+// the output has played it. 1 with a message when there is no output that can play it.
+int RunPlay(const CliCommand& command, const JobStreams& streams);
+
+// waveform: the picture the preview draws of the whole rendered sound, with its beat grid.
+int RunWaveform(const CliCommand& command, const JobStreams& streams);
+
+}  // namespace tactoria::cli

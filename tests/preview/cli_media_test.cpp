@@ -1,0 +1,94 @@
+// tactoria-cli play and waveform, run as the user runs them.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <sys/wait.h>
+
+#include <QColor>
+#include <QImage>
+#include <algorithm>
+#include <cstring>
+#include <random>
+
+#include "preview_test_env.h"
+#include "support/riff_builder.h"
+
+namespace tactoria {
+namespace {
+
+using testing::Bytes;
+
+struct ToolRun {
+  int status = -1;
+  std::string output;  // stdout and stderr
+};
+
+ToolRun RunTool(const std::string& arguments) {
+  ToolRun run;
+  const std::string line = std::string(TACTORIA_CLI_PATH) + " " + arguments + " 2>&1";
+  FILE* pipe = ::popen(line.c_str(), "r");
+  if (!pipe) return run;
+  char buffer[512];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.output.append(buffer, n);
+  const int status = ::pclose(pipe);
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return run;
+}
+
+// 16-bit stereo at 44100 Hz, random but never a silent frame.
+Bytes RandomData(std::size_t frames) {
+  std::mt19937 random(7);
+  Bytes data(frames * 4);
+  for (std::byte& b : data) b = static_cast<std::byte>(random() | 1);
+  return data;
+}
+
+TEST(CliWaveformTest, DrawsTheGridAtTheGivenSize) {
+  testing::TempDir dir;
+  // A loud first half and a silent second half: the bar line of bar 2 sits in the silence.
+  Bytes data(88200 * 4, std::byte{0});
+  for (std::size_t i = 0; i < data.size() / 2; i += 2)
+    data[i + 1] = i % 8 < 4 ? std::byte{0x70} : std::byte{0x90};
+  testing::WriteBytes(dir / "in.wav",
+                      testing::RiffBytes({{"fmt ", testing::PcmFormat(2, 44100, 16)}, {"data", data}}));
+  const ToolRun run =
+      RunTool("waveform " + dir / "in.wav" + " " + dir / "out.png" + " --bars 2 --width 640 --height 200");
+  ASSERT_EQ(run.status, 0) << run.output;
+  const QImage image(QString::fromStdString(dir / "out.png"));
+  ASSERT_EQ(image.size(), QSize(640, 200));
+  const QColor bar = image.pixelColor(320, 150);
+  EXPECT_GT(bar.red(), 150);
+  EXPECT_LT(bar.blue(), 150) << "no bar line at the middle";
+  const QColor wave = image.pixelColor(100, 61);  // inside the loud half's first lane
+  EXPECT_GT(wave.blue(), 200);
+  const QColor silence = image.pixelColor(480, 61);
+  EXPECT_LT(silence.blue(), 100);
+
+  EXPECT_EQ(RunTool("waveform " + dir / "in.wav" + " " + dir / "out.png").status, 1)
+      << "an existing picture was replaced";
+}
+
+TEST(CliPlayTest, PlaysTheBeatOnceOrSaysThereIsNoOutput) {
+  testing::TempDir dir;
+  const Bytes data = RandomData(10001);
+  testing::WriteBytes(dir / "in.wav",
+                      testing::RiffBytes({{"fmt ", testing::PcmFormat(2, 44100, 16)}, {"data", data}}));
+  if (!testing::g_pulse) {
+    const ToolRun run = RunTool("play " + dir / "in.wav");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("No sound output"), std::string::npos) << run.output;
+    return;
+  }
+  testing::g_pulse->Clear();
+  const ToolRun run = RunTool("play " + dir / "in.wav" + " --beat 3");
+  ASSERT_EQ(run.status, 0) << run.output;
+  // 40004 bytes in 4 beats: 10000 bytes (2500 frames) each; beat 3 starts at byte 20000.
+  const Bytes stream = testing::g_pulse->Received();
+  const auto beat = std::span(data).subspan(20000, 10000);
+  const auto at = std::search(stream.begin(), stream.end(), beat.begin(), beat.end());
+  ASSERT_NE(at, stream.end()) << "beat 3 was not heard whole";
+  EXPECT_TRUE(std::all_of(stream.begin(), at, [](std::byte b) { return b == std::byte{0}; }));
+  EXPECT_TRUE(std::all_of(at + 10000, stream.end(), [](std::byte b) { return b == std::byte{0}; }));
+}
+
+}  // namespace
+}  // namespace tactoria

@@ -1,0 +1,161 @@
+// The preview's core: the peak summary against a naive scan, and the beat grid against the
+// beat files a span really writes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <tuple>
+
+#include "beats/beat_grid.h"
+#include "beats/beat_math.h"
+#include "beats/span_beats.h"
+#include "process/peak_summary.h"
+#include "support/riff_builder.h"
+
+namespace tactoria {
+namespace {
+
+using testing::Bytes;
+
+double NaiveSample(const Bytes& data, std::size_t at, int bits) {
+  const auto b = [&](std::size_t i) { return std::to_integer<std::uint32_t>(data[at + i]); };
+  switch (bits) {
+    case 8:
+      return (static_cast<double>(b(0)) - 128.0) / 128.0;
+    case 16:
+      return static_cast<std::int16_t>(b(0) | b(1) << 8) / 32768.0;
+    case 24: {
+      std::int32_t v = static_cast<std::int32_t>(b(0) | b(1) << 8 | b(2) << 16);
+      if (v >= 1 << 23) v -= 1 << 24;
+      return v / 8388608.0;
+    }
+    default:
+      return static_cast<std::int32_t>(b(0) | b(1) << 8 | b(2) << 16 | b(3) << 24) / 2147483648.0;
+  }
+}
+
+class PeakSummaryTest : public ::testing::TestWithParam<std::tuple<int, int>> {};
+
+// Random data of every width, with a frame count that does not divide into the columns, a
+// stretch that starts inside the data and runs past its end, and a padded block align.
+TEST_P(PeakSummaryTest, MatchesNaiveMinMaxOnRandomData) {
+  const auto [bits, channels] = GetParam();
+  const int sampleBytes = bits / 8;
+  WaveFormat format;
+  format.formatTag = 1;
+  format.channels = static_cast<std::int16_t>(channels);
+  format.bitsPerSample = static_cast<std::int16_t>(bits);
+  format.blockAlign = static_cast<std::int16_t>(channels * sampleBytes + (channels == 3 ? 1 : 0));
+  const std::int64_t frames = 10007;
+  std::mt19937 random(static_cast<unsigned>(bits * 10 + channels));
+  // And a partial frame, which is not summarised.
+  Bytes data(static_cast<std::size_t>(frames * format.blockAlign + format.blockAlign - 1));
+  for (auto& b : data) b = static_cast<std::byte>(random());
+
+  for (const auto& [first, count, columns] :
+       {std::tuple<std::int64_t, std::int64_t, int>{0, frames, 37}, {123, frames, 300}, {5000, 20, 64}}) {
+    const PeakSummary summary = SummarizePeaks(data, format, first, count, columns);
+    ASSERT_EQ(summary.columns(), columns);
+    ASSERT_EQ(summary.channels(), channels);
+    for (int column = 0; column < columns; ++column) {
+      const std::int64_t a = std::min(first + ColumnStart(count, columns, column), frames);
+      const std::int64_t b = std::min(first + ColumnStart(count, columns, column + 1), frames);
+      ASSERT_EQ(summary.HasFrames(column), a < b) << column;
+      for (int c = 0; c < channels && a < b; ++c) {
+        double low = 2, high = -2;
+        for (std::int64_t f = a; f < b; ++f) {
+          const double v =
+              NaiveSample(data, static_cast<std::size_t>(f * format.blockAlign + c * sampleBytes), bits);
+          low = std::min(low, v);
+          high = std::max(high, v);
+        }
+        ASSERT_FLOAT_EQ(summary.Min(c, column), static_cast<float>(low))
+            << "column " << column << " ch " << c;
+        ASSERT_FLOAT_EQ(summary.Max(c, column), static_cast<float>(high))
+            << "column " << column << " ch " << c;
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Widths, PeakSummaryTest,
+                         ::testing::Combine(::testing::Values(8, 16, 24, 32), ::testing::Values(1, 2, 3)));
+
+TEST(PeakSummaryExtremes, FullScaleReachesBothEnds) {
+  WaveFormat format{1, 1, 44100, 88200, 2, 16};
+  const Bytes data{std::byte{0x00}, std::byte{0x80}, std::byte{0xFF}, std::byte{0x7F}};
+  const PeakSummary summary = SummarizePeaks(data, format, 0, 2, 1);
+  EXPECT_EQ(summary.Min(0, 0), -1.0f);
+  EXPECT_NEAR(summary.Max(0, 0), 1.0f, 1e-4);
+  format.bitsPerSample = 12;  // not a width the summary reads
+  EXPECT_TRUE(SummarizePeaks(data, format, 0, 2, 1).empty());
+}
+
+struct GridCase {
+  std::size_t bytes;
+  int channels;
+  std::int64_t beats;
+};
+
+// Each beat file a span writes must start and end on the grid's lines, and the tail must be
+// exactly what the span leaves out.
+TEST(BeatGridTest, LinesFallWhereSpanCuts) {
+  for (const GridCase& c :
+       {GridCase{1000, 1, 4}, GridCase{1012, 2, 4}, GridCase{2048 * 6 + 10, 1, 2048}, GridCase{30, 1, 16}}) {
+    SCOPED_TRACE(c.bytes);
+    testing::TempDir dir;
+    const Bytes sound = testing::Ramp(c.bytes);
+    SpanRequest request;
+    request.basePath = dir / "beat";
+    request.sound.format = WaveFormat{1, static_cast<std::int16_t>(c.channels),     44100,
+                                      0, static_cast<std::int16_t>(2 * c.channels), 16};
+    request.sound.dataBytes = static_cast<std::int64_t>(sound.size());
+    request.sound.data = [&](std::int64_t offset, std::span<std::byte> dest) {
+      std::memcpy(dest.data(), sound.data() + offset, dest.size());
+    };
+    request.beats = static_cast<std::int32_t>(c.beats);
+    // Only the first and last two beats go to disk (writing 2048 files takes long); the others
+    // count as existing files the user chose to keep.
+    const auto kept = [&](std::int64_t k) { return k >= 2 && k < c.beats - 2; };
+    SpanHooks hooks;
+    std::int64_t current = 0;
+    hooks.beatStarting = [&](int k) { current = k; };
+    hooks.fileExists = [&](const std::string&) { return kept(current); };
+    hooks.askOverwrite = [](const std::string&) { return OverwriteAnswer::No; };
+    const SpanOutcome span = SpanBeats(request, hooks);
+    const BeatGrid grid =
+        MakeBeatGrid(static_cast<std::int64_t>(c.bytes), request.sound.format.blockAlign, c.beats, 4);
+    if (span.status == SpanStatus::NoBeats) {
+      EXPECT_TRUE(grid.empty());
+      EXPECT_EQ(grid.BeatAt(0), -1);
+      continue;
+    }
+    ASSERT_EQ(span.status, SpanStatus::Completed);
+    ASSERT_EQ(grid.beats, c.beats);
+    const std::int64_t align = request.sound.format.blockAlign;
+    for (std::int64_t k = 0; k < c.beats; ++k) {
+      if (kept(k)) continue;
+      const Bytes file = testing::ReadBytes(BeatFileName(request.basePath, static_cast<int>(k + 1)));
+      const std::size_t dataBytes = file.size() - 44;
+      ASSERT_EQ(static_cast<std::int64_t>(dataBytes), (grid.BeatStart(k + 1) - grid.BeatStart(k)) * align);
+      ASSERT_EQ(std::memcmp(file.data() + 44, sound.data() + grid.BeatStart(k) * align, dataBytes), 0) << k;
+      EXPECT_EQ(grid.BeatAt(grid.BeatStart(k)), k);
+      EXPECT_EQ(grid.BeatAt(grid.BeatStart(k + 1) - 1), k);
+    }
+    EXPECT_EQ(grid.GridEnd() * align, c.beats * span.beatBytes);
+    EXPECT_EQ(grid.BeatAt(grid.GridEnd()), -1);  // the tail belongs to no beat
+  }
+}
+
+TEST(BeatGridTest, BarsAndBeatsCountFromOne) {
+  const BeatGrid grid = MakeBeatGrid(4 * 1000, 4, 8, 4);
+  EXPECT_TRUE(grid.IsBarStart(0));
+  EXPECT_FALSE(grid.IsBarStart(3));
+  EXPECT_TRUE(grid.IsBarStart(4));
+  EXPECT_EQ(grid.BarNumber(5), 2);
+  EXPECT_EQ(grid.BeatInBar(5), 2);
+}
+
+}  // namespace
+}  // namespace tactoria

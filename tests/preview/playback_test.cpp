@@ -1,0 +1,201 @@
+// Playback against a real sound server: what the sink received must be the rendered bytes,
+// bit for bit, in order, nothing dropped or repeated.
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QThread>
+#include <algorithm>
+#include <cstring>
+#include <random>
+
+#include "app/audio_feed.h"
+#include "app/audio_player.h"
+#include "beats/beat_grid.h"
+#include "preview_test_env.h"
+#include "process/preview_sound.h"
+
+namespace tactoria {
+namespace {
+
+using Bytes = std::vector<std::byte>;
+constexpr std::size_t kFrame = 4;
+
+PreviewSource RandomSource(std::int64_t frames, unsigned seed) {
+  std::mt19937 random(seed);
+  auto data = ByteBuffer::Allocate(static_cast<std::size_t>(frames) * kFrame);
+  for (std::byte& b : data->bytes()) b = static_cast<std::byte>(random() | 1);  // never a silent frame
+  return {std::make_shared<const ByteBuffer>(std::move(*data)), WaveFormat{1, 2, 44100, 176400, 4, 16}};
+}
+
+std::shared_ptr<const PreviewSound> Rendered(const PreviewSource& source, std::int32_t frames) {
+  RenderSettings settings;
+  settings.newFrames = frames;
+  return std::get<std::shared_ptr<const PreviewSound>>(PreviewSound::Render(source, settings));
+}
+
+Bytes Frames(const PreviewSound& sound, std::int64_t first, std::int64_t end) {
+  const Bytes all = sound.Copy();
+  return Bytes(all.begin() + static_cast<std::ptrdiff_t>(first * kFrame),
+               all.begin() + static_cast<std::ptrdiff_t>(end * kFrame));
+}
+
+// Where `part` starts inside `stream`, or npos.
+std::size_t Find(const Bytes& stream, std::span<const std::byte> part) {
+  const auto at = std::search(stream.begin(), stream.end(), part.begin(), part.begin() + 64);
+  return at == stream.end() ? std::string::npos : static_cast<std::size_t>(at - stream.begin());
+}
+
+bool Silent(const Bytes& stream, std::size_t from, std::size_t to) {
+  return std::all_of(stream.begin() + static_cast<std::ptrdiff_t>(from),
+                     stream.begin() + static_cast<std::ptrdiff_t>(to),
+                     [](std::byte b) { return b == std::byte{0}; });
+}
+
+class PlaybackTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!testing::g_pulse)
+      GTEST_SKIP() << "PulseAudio is not installed: the no-output tests cover this build";
+    testing::g_pulse->Clear();
+  }
+
+  // Plays once and waits until the sink has played all of it (the player drains before it ends).
+  // `busyMs`: the user-interface thread is held up that long meanwhile (a slow paint), which
+  // must not leave the output without data.
+  void PlayOnce(std::shared_ptr<const PreviewSound> sound, std::int64_t first = 0,
+                std::optional<std::int64_t> end = std::nullopt, int busyMs = 0) {
+    player.SetLoop(false);
+    player.SetSound(std::move(sound), first, end);
+    QSignalSpy finished(&player, &AudioPlayer::Finished);
+    ASSERT_TRUE(player.Play()) << player.LastError().toStdString();
+    if (busyMs > 0) {
+      QTest::qWait(60);
+      QThread::msleep(static_cast<unsigned long>(busyMs));
+    }
+    ASSERT_TRUE(finished.wait(15000));
+    QTest::qWait(200);
+  }
+
+  // The stream holds `expected` once, with silence all around it.
+  static void ExpectExactlyOnce(const Bytes& stream, std::span<const std::byte> expected) {
+    const std::size_t at = Find(stream, expected);
+    ASSERT_NE(at, std::string::npos) << "the rendered bytes never reached the sink";
+    ASSERT_GE(stream.size(), at + expected.size()) << "the sink received only part of the sound";
+    EXPECT_EQ(std::memcmp(stream.data() + at, expected.data(), expected.size()), 0);
+    EXPECT_TRUE(Silent(stream, 0, at)) << "something played before the sound";
+    EXPECT_TRUE(Silent(stream, at + expected.size(), stream.size())) << "something played after the sound";
+  }
+
+  AudioPlayer player;
+};
+
+TEST_F(PlaybackTest, SinkReceivesTheRenderBitExact) {
+  const PreviewSource source = RandomSource(13000, 1);
+  const auto sound = Rendered(source, 17321);  // a longer loop: frames repeat, in render order
+  ASSERT_TRUE(player.Problem(sound->format()).isEmpty()) << player.Problem(sound->format()).toStdString();
+  PlayOnce(sound, 0, std::nullopt, 150);
+  ExpectExactlyOnce(testing::g_pulse->Received(), sound->Copy());
+}
+
+TEST_F(PlaybackTest, BeatPlaysAlone) {
+  const auto sound = Rendered(RandomSource(20000, 2), 18003);
+  const BeatGrid grid = MakeBeatGrid(sound->bytes(), 4, 4, 4);
+  PlayOnce(sound, grid.BeatStart(2), grid.BeatStart(3));
+  ExpectExactlyOnce(testing::g_pulse->Received(), Frames(*sound, grid.BeatStart(2), grid.BeatStart(3)));
+}
+
+// A new length while looping: the stream is the old loop up to some frame, then the new one from
+// the matching place on, with no gap, nothing dropped or repeated.
+TEST_F(PlaybackTest, NewLengthTakesOverAtThePlayhead) {
+  const PreviewSource source = RandomSource(8000, 3);
+  const auto before = Rendered(source, 9000);
+  const auto after = Rendered(source, 6100);
+  player.SetLoop(true);
+  player.SetSound(before);
+  ASSERT_TRUE(player.Play());
+  QTest::qWait(500);
+  player.SetSound(after);
+  QTest::qWait(600);
+  player.Stop();
+  QTest::qWait(100);
+  const Bytes stream = testing::g_pulse->Received();
+  const Bytes oldBytes = before->Copy();
+  const Bytes newBytes = after->Copy();
+  const std::size_t at = Find(stream, oldBytes);
+  ASSERT_NE(at, std::string::npos);
+  ASSERT_TRUE(Silent(stream, 0, at));
+  const auto frameAt = [&](std::size_t i) { return stream.data() + at + i * kFrame; };
+  const std::size_t streamFrames = (stream.size() - at) / kFrame;
+  const auto oldFrames = static_cast<std::size_t>(before->frames());
+  const auto newFrames = static_cast<std::size_t>(after->frames());
+  // The longest run that follows the old loop; the switch lies at or before its end.
+  std::size_t run = 0;
+  while (run < streamFrames &&
+         std::memcmp(frameAt(run), oldBytes.data() + (run % oldFrames) * kFrame, kFrame) == 0)
+    ++run;
+  ASSERT_GT(run, oldFrames) << "the old loop did not play once round before the change";
+  bool found = false;
+  for (std::size_t cut = run; cut + 64 > run && cut > 0 && !found; --cut) {
+    std::size_t place = (cut % oldFrames) * newFrames / oldFrames;
+    std::size_t i = cut;
+    while (i < streamFrames && std::memcmp(frameAt(i), newBytes.data() + place * kFrame, kFrame) == 0) {
+      ++i;
+      place = (place + 1) % newFrames;
+    }
+    // The new loop must play at least once round, then only silence (the stop) may follow.
+    if (i - cut > newFrames && Silent(stream, at + i * kFrame, stream.size())) found = true;
+  }
+  EXPECT_TRUE(found) << "no clean switch from the old loop to the new one (" << run
+                     << " frames matched the old)";
+}
+
+// What the sink is handed for formats it has no type of its own for: 24-bit samples become the
+// top three bytes of 32-bit ones, and 8-bit silence is 128, not 0.
+TEST(AudioFeedTest, ConvertsSamplesAndPadsWithTrueSilence) {
+  Bytes data;
+  for (int i = 0; i < 12; ++i) data.push_back(static_cast<std::byte>(0x10 + i));  // 2 frames of 24-bit stereo
+  auto buffer = ByteBuffer::CopyOf(data);
+  const PreviewSource source{std::make_shared<const ByteBuffer>(std::move(*buffer)),
+                             WaveFormat{1, 2, 44100, 264600, 6, 24}};
+  AudioFeed feed;
+  feed.Begin(PreviewSound::Original(source), 0, std::nullopt, false, 1);
+  ASSERT_TRUE(feed.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+  const QByteArray out = feed.read(64);
+  ASSERT_EQ(out.size(), 3 * 8);  // two frames and one frame of silence, 8 bytes each
+  const auto at = [&](int i) { return static_cast<unsigned char>(out[i]); };
+  EXPECT_EQ(at(0), 0);
+  EXPECT_EQ(at(1), 0x10);
+  EXPECT_EQ(at(3), 0x12);
+  EXPECT_EQ(at(5), 0x13);  // second channel
+  EXPECT_EQ(at(15), 0x1B);
+  EXPECT_EQ(at(23), 0);
+  EXPECT_TRUE(feed.Finished());
+
+  const PreviewSource eight{
+      std::make_shared<const ByteBuffer>(std::move(*ByteBuffer::CopyOf(Bytes(3, std::byte{9})))),
+      WaveFormat{1, 1, 8000, 8000, 1, 8}};
+  AudioFeed looped;
+  looped.Begin(PreviewSound::Original(eight), 1, 3, true, 0);
+  looped.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+  EXPECT_EQ(looped.read(5).size(), 5) << "a loop never runs dry";
+  AudioFeed once;
+  once.Begin(PreviewSound::Original(eight), 0, std::nullopt, false, 2);
+  once.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+  EXPECT_EQ(once.read(16), QByteArray("\x09\x09\x09\x80\x80", 5));
+}
+
+// No sound server: the player says so at once and nothing starts.
+TEST(NoOutputTest, PlayRefusesWithAMessage) {
+  if (testing::g_pulse) GTEST_SKIP() << "a sound server is running";
+  AudioPlayer player;
+  const auto sound = Rendered(RandomSource(100, 4), 200);
+  EXPECT_EQ(player.Problem(sound->format()), "No sound output: playback is not available.");
+  player.SetSound(sound);
+  EXPECT_FALSE(player.Play());
+  EXPECT_FALSE(player.IsPlaying());
+  EXPECT_FALSE(player.LastError().isEmpty());
+}
+
+}  // namespace
+}  // namespace tactoria

@@ -1,0 +1,35 @@
+// The main of the preview's window and playback tests: a private sound server when PulseAudio
+// is installed (the sound output of this process), offscreen windows.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLocale>
+
+#include "preview_test_env.h"
+
+namespace tactoria::testing {
+PulseServer* g_pulse = nullptr;
+}
+
+int main(int argc, char* argv[]) {
+  using tactoria::testing::PulseServer;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QLocale::setDefault(QLocale::c());
+  PulseServer server;
+  // The server must be up before Qt Multimedia first looks for devices.
+  // TACTORIA_TEST_NO_SOUND runs the tests of a machine without sound output.
+  if (qEnvironmentVariableIsEmpty("TACTORIA_TEST_NO_SOUND") && PulseServer::Installed() && server.Start()) {
+    qputenv("PULSE_SERVER", server.ServerAddress().c_str());
+    tactoria::testing::g_pulse = &server;
+  } else {
+    qputenv("PULSE_SERVER", "unix:/nonexistent/tactoria/native");
+  }
+  int status = 0;
+  {
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    status = RUN_ALL_TESTS();
+  }
+  server.Stop();
+  return status;
+}

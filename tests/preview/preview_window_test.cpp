@@ -1,0 +1,144 @@
+// The preview driven offscreen beside a real main window: it shows what Save As would write,
+// follows the fields, and its keys and clicks reach the player.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "app/audio_player.h"
+#include "app/preview_window.h"
+#include "app/waveform_view.h"
+#include "preview_test_env.h"
+#include "window_fixture.h"
+
+namespace tactoria {
+namespace {
+
+class PreviewWindowTest : public testing::LoopTest {
+ protected:
+  PreviewWindow* OpenPreview() {
+    QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
+    PreviewWindow* preview = window->Preview();
+    EXPECT_TRUE(preview->isVisible());
+    Settle(preview);
+    return preview;
+  }
+  static void Settle(PreviewWindow* preview) {
+    QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy() && preview->Sound(), 10000);
+  }
+  // What Save As renders from the open file as the fields stand.
+  std::vector<std::byte> SaveAsBytes() const {
+    const auto& data = window->CurrentWave()->Item(window->DataIndex());
+    RenderResult result =
+        RenderNewSample(data.bytes(), window->CurrentFormat(), window->CurrentRenderSettings());
+    const auto bytes = result.buffer.bytes();
+    return {bytes.begin(), bytes.end()};
+  }
+  static std::vector<std::byte> Shown(const PreviewWindow* preview) { return preview->Sound()->Copy(); }
+};
+
+TEST_F(PreviewWindowTest, FollowsTheFieldsWithSummaryAndGrid) {
+  PreviewWindow* preview = OpenPreview();
+  EXPECT_EQ(Shown(preview), SaveAsBytes());
+  EXPECT_EQ(preview->Grid().beats, 4);
+  EXPECT_EQ(preview->Grid().beatFrames, 22050);
+  EXPECT_EQ(preview->Summary()->columns(), preview->View().Columns());
+
+  Retype("TxtNewSamp", "100001");
+  Settle(preview);
+  ASSERT_EQ(preview->Sound()->frames(), 100001);
+  EXPECT_EQ(Shown(preview), SaveAsBytes());
+  EXPECT_EQ(preview->Grid().beatFrames, 25000);  // 400004 bytes / 4 beats, whole frames
+  EXPECT_EQ(preview->Grid().soundFrames - preview->Grid().GridEnd(), 1);
+  EXPECT_TRUE(preview->StatusText().contains(QStringLiteral("tail 1 frames")))
+      << preview->StatusText().toStdString();
+
+  Check("ChkReverse")->click();
+  Retype("TxtBars", "2");
+  Settle(preview);
+  EXPECT_EQ(Shown(preview), SaveAsBytes());
+  EXPECT_EQ(preview->Grid().beats, 8);
+
+  // The summary is of the shown sound, column by column.
+  const std::vector<std::byte> shown = Shown(preview);
+  const PeakSummary expected = SummarizePeaks(shown, preview->Sound()->format(), 0,
+                                              preview->Sound()->frames(), preview->View().Columns());
+  for (int column : {0, 7, expected.columns() - 1})
+    EXPECT_EQ(preview->Summary()->Max(1, column), expected.Max(1, column)) << column;
+
+  // Zooming in shows a quarter of the sound in as many columns.
+  QTest::keyClick(&preview->View(), Qt::Key_Plus);
+  QTest::keyClick(&preview->View(), Qt::Key_Plus);
+  Settle(preview);
+  EXPECT_EQ(preview->View().Scene().frameCount, (100001 + 2) / 4);
+  EXPECT_EQ(preview->Summary()->columns(), preview->View().Columns());
+}
+
+TEST_F(PreviewWindowTest, RemembersBeingOpenAndShowsWithTheNextFile) {
+  PreviewWindow* preview = OpenPreview();
+  EXPECT_EQ(settings.Value("Preview", "Visible"), "1");
+  preview->close();
+  EXPECT_EQ(settings.Value("Preview", "Visible"), "0");
+  EXPECT_FALSE(settings.Value("Preview", "Geometry").isEmpty());
+  Restart();
+  Open(WriteWave("second.wav", 4000));
+  QTest::qWait(50);
+  EXPECT_FALSE(window->Preview()->isVisible());
+
+  window->Preview()->show();
+  Restart();
+  Open(WriteWave("third.wav", 4000));
+  QTRY_VERIFY(window->Preview()->isVisible());
+  Settle(window->Preview());
+  EXPECT_EQ(window->Preview()->Sound()->frames(), 4000);
+}
+
+TEST_F(PreviewWindowTest, KeysAndBeatClicksReachThePlayer) {
+  PreviewWindow* preview = OpenPreview();
+  AudioPlayer& player = preview->Player();
+  auto* play = preview->findChild<QPushButton*>("PreviewPlay");
+  WaveformView& view = preview->View();
+  if (!testing::g_pulse) {
+    EXPECT_FALSE(play->isEnabled());
+    EXPECT_TRUE(preview->StatusText().endsWith(". No sound output: playback is not available."))
+        << preview->StatusText().toStdString();
+    QTest::keyClick(&view, Qt::Key_Space);
+    EXPECT_FALSE(player.IsPlaying());
+    return;
+  }
+  ASSERT_TRUE(play->isEnabled()) << preview->StatusText().toStdString();
+  EXPECT_TRUE(player.Loop());
+  QTest::keyClick(&view, Qt::Key_Space);
+  EXPECT_TRUE(player.IsPlaying());
+  EXPECT_EQ(play->text(), "Stop");
+  QTest::keyClick(&view, Qt::Key_Space);
+  EXPECT_FALSE(player.IsPlaying());
+
+  QTest::keyClick(&view, Qt::Key_L);
+  EXPECT_FALSE(player.Loop());
+
+  // A click inside the third beat plays that beat alone.
+  const BeatGrid grid = preview->Grid();
+  QTest::mouseClick(&view, Qt::LeftButton, {},
+                    QPoint(view.XOf(grid.BeatStart(2) + grid.beatFrames / 2), view.LanesY()));
+  EXPECT_EQ(preview->SelectedBeat(), 2);
+  EXPECT_EQ(player.RangeStart(), grid.BeatStart(2));
+  EXPECT_EQ(player.RangeEnd(), grid.BeatStart(3));
+  EXPECT_TRUE(player.IsPlaying());
+  QTest::keyClick(&view, Qt::Key_Space);
+
+  // Original: the open data before the render, whatever the fields say.
+  Retype("TxtNewSamp", "50000");
+  Settle(preview);
+  QTest::keyClick(&view, Qt::Key_O);
+  EXPECT_TRUE(preview->ShowsOriginal());
+  Settle(preview);
+  EXPECT_EQ(preview->Sound()->frames(), 88200);
+  QTest::keyClick(&view, Qt::Key_O);
+  Settle(preview);
+  EXPECT_EQ(preview->Sound()->frames(), 50000);
+}
+
+}  // namespace
+}  // namespace tactoria
