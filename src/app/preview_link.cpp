@@ -24,6 +24,12 @@ void FrmMain::LinkPreview() {
   for (QCheckBox* box : {ChkPhaser, ChkReverse})
     connect(box, &QCheckBox::toggled, this, &FrmMain::RenderInputsChanged);
   connect(this, &FrmMain::RenderInputsChanged, preview_, &PreviewWindow::RenderInputsChanged);
+
+  // Keep Pitch is one choice, held by the Tools menu and shown by the preview's box too.
+  preview_->SetKeepPitch(KeepPitch());
+  connect(preview_, &PreviewWindow::KeepPitchToggled, this, &FrmMain::SetKeepPitch);
+  connect(this, &FrmMain::KeepPitchChanged, preview_, &PreviewWindow::SetKeepPitch);
+  connect(this, &FrmMain::KeepPitchChanged, this, &FrmMain::RenderInputsChanged);
 }
 
 void FrmMain::MnuPreview_Click() {

@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QScrollBar>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -62,13 +63,16 @@ PreviewWindow::PreviewWindow(MainWindowState& main, SettingsStore& settings, QWi
   loop_->setChecked(true);
   original_ = new QCheckBox(QStringLiteral("Original"), this);
   original_->setObjectName(QStringLiteral("PreviewOriginal"));
+  keepPitch_ = new QCheckBox(QStringLiteral("Keep Pitch"), this);
+  keepPitch_->setObjectName(QStringLiteral("PreviewKeepPitch"));
   hover_ = new QLabel(this);
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("PreviewStatus"));
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   // The keys belong to the window: a focused button must not take Space for itself.
   for (QWidget* w : {static_cast<QWidget*>(play_), static_cast<QWidget*>(loop_),
-                     static_cast<QWidget*>(original_), static_cast<QWidget*>(scroll_)}) {
+                     static_cast<QWidget*>(original_), static_cast<QWidget*>(keepPitch_),
+                     static_cast<QWidget*>(scroll_)}) {
     w->setFocusPolicy(Qt::NoFocus);
   }
 
@@ -76,6 +80,7 @@ PreviewWindow::PreviewWindow(MainWindowState& main, SettingsStore& settings, QWi
   bar->addWidget(play_);
   bar->addWidget(loop_);
   bar->addWidget(original_);
+  bar->addWidget(keepPitch_);
   bar->addStretch(1);
   bar->addWidget(hover_);
   auto* layout = new QVBoxLayout(this);
@@ -90,6 +95,7 @@ PreviewWindow::PreviewWindow(MainWindowState& main, SettingsStore& settings, QWi
   connect(play_, &QPushButton::clicked, this, &PreviewWindow::TogglePlay);
   connect(loop_, &QCheckBox::toggled, player_, &AudioPlayer::SetLoop);
   connect(original_, &QCheckBox::toggled, this, [this] { StartJob(true); });
+  connect(keepPitch_, &QCheckBox::toggled, this, &PreviewWindow::KeepPitchToggled);
   connect(player_, &AudioPlayer::PlayingChanged, this, [this](bool playing) {
     playing ? playheadTimer_->start() : playheadTimer_->stop();
     if (!playing) view_->SetPlayhead(std::nullopt);
@@ -323,6 +329,11 @@ void PreviewWindow::TogglePlay() {
   UpdateControls();
 }
 
+void PreviewWindow::SetKeepPitch(bool on) {
+  const QSignalBlocker quiet(keepPitch_);
+  keepPitch_->setChecked(on);
+}
+
 void PreviewWindow::SetOriginal(bool original) {
   original_->setChecked(original);
 }
@@ -388,6 +399,9 @@ void PreviewWindow::keyPressEvent(QKeyEvent* event) {
       break;
     case Qt::Key_O:
       original_->toggle();
+      break;
+    case Qt::Key_K:
+      keepPitch_->toggle();
       break;
     case Qt::Key_Plus:
     case Qt::Key_Equal:

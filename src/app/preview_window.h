@@ -56,10 +56,14 @@ class PreviewWindow : public QWidget {
   void TogglePlay();
   void SetOriginal(bool original);
   void ZoomBy(int steps, double atFraction = 0.5);
+  // Shows the main window's Keep Pitch choice (without asking to change it).
+  void SetKeepPitch(bool on);
 
  signals:
   // A new sound or summary is on screen.
   void Updated();
+  // The user switched Keep Pitch here (K or the box); the main window holds the choice.
+  void KeepPitchToggled(bool on);
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -115,6 +119,7 @@ class PreviewWindow : public QWidget {
   QPushButton* play_ = nullptr;
   QCheckBox* loop_ = nullptr;
   QCheckBox* original_ = nullptr;
+  QCheckBox* keepPitch_ = nullptr;
   QLabel* hover_ = nullptr;
   QLabel* status_ = nullptr;
   QTimer* playheadTimer_ = nullptr;

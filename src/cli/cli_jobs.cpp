@@ -108,9 +108,10 @@ class EditJob {
       return kExitOk;
     }
     if (int status = Render(); status != kExitOk) return status;
-    std::optional<ByteBuffer> gathered = ByteBuffer::Allocate(static_cast<std::size_t>(plan_->bytes()));
+    const RenderPlan& plan = plan_->plan();
+    std::optional<ByteBuffer> gathered = ByteBuffer::Allocate(static_cast<std::size_t>(plan.bytes()));
     if (!gathered) return Report(Err(), kExitFailed, kOutOfMemory, kRenderFailureTitle);
-    plan_->Gather(Data().bytes(), 0, gathered->bytes());
+    plan.Gather(plan_->source(), 0, gathered->bytes());
     sound = std::move(*gathered);
     return kExitOk;
   }

@@ -14,12 +14,12 @@ std::span<const std::byte> SourceBytes(const PreviewSource& source) {
 
 std::variant<std::shared_ptr<const PreviewSound>, RenderFailure> PreviewSound::Render(
     const PreviewSource& source, const RenderSettings& settings) {
-  auto made =
-      RenderPlan::Make(static_cast<std::int64_t>(SourceBytes(source).size()), source.format, settings);
+  auto made = PlannedRender::Make(SourceBytes(source), source.format, settings);
   if (const auto* failure = std::get_if<RenderFailure>(&made)) return *failure;
   auto sound = std::shared_ptr<PreviewSound>(new PreviewSound);
   sound->source_ = source;
-  sound->plan_.emplace(std::get<RenderPlan>(std::move(made)));
+  sound->planned_.emplace(std::get<PlannedRender>(std::move(made)));
+  sound->plan_ = &sound->planned_->plan();
   return std::shared_ptr<const PreviewSound>(std::move(sound));
 }
 
@@ -43,7 +43,7 @@ void PreviewSound::Gather(std::int64_t byteOffset, std::span<std::byte> dest) co
   dest = dest.first(static_cast<std::size_t>(
       std::min<std::int64_t>(static_cast<std::int64_t>(dest.size()), size - byteOffset)));
   if (plan_) {
-    plan_->Gather(SourceBytes(source_), byteOffset, dest);
+    plan_->Gather(PlanSource(), byteOffset, dest);
   } else {
     std::memcpy(dest.data(), SourceBytes(source_).data() + byteOffset, dest.size());
   }
@@ -74,7 +74,7 @@ PeakSummary PreviewSound::Summarize(std::int64_t firstFrame, std::int64_t frameC
     for (; a < b;) {
       const std::int64_t n = std::min(b - a, blockFrames);
       const std::span<std::byte> part(block.data(), static_cast<std::size_t>(n * align));
-      plan_->Gather(SourceBytes(source_), a * align, part);
+      plan_->Gather(PlanSource(), a * align, part);
       const PeakSummary piece = SummarizePeaks(part, fmt, 0, n, 1);
       // An empty column holds min 1 and max -1, so folding needs no first-time case.
       for (int c = 0; c < fmt.channels; ++c) {

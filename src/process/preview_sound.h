@@ -11,6 +11,7 @@
 #include "process/peak_summary.h"
 #include "process/render.h"
 #include "process/render_plan.h"
+#include "process/time_stretch_render.h"
 #include "wave/byte_buffer.h"
 #include "wave/wave_format.h"
 
@@ -25,7 +26,7 @@ struct PreviewSource {
 
 // One fixed sound the preview draws and plays: the render of a source with given settings
 // (the output commands' render plan, gathered on demand, so a new length costs no pass over the
-// data) or the source itself. Immutable once made, so it can be shared between threads.
+// data; with the pitch kept, the plan reads the stretch made once here) or the source itself. Immutable once made, so it can be shared between threads.
 class PreviewSound {
  public:
   // The render, or the failure the output commands would report.
@@ -50,8 +51,12 @@ class PreviewSound {
  private:
   PreviewSound() = default;
 
+  // The plan's bytes: the source's data, or its stretch when the pitch is kept.
+  std::span<const std::byte> PlanSource() const { return planned_->source(); }
+
   PreviewSource source_;
-  std::optional<RenderPlan> plan_;  // none for the original
+  std::optional<PlannedRender> planned_;  // none for the original
+  const RenderPlan* plan_ = nullptr;      // planned_'s plan
 };
 
 }  // namespace tactoria
