@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/focus_returning_dialogs.h"
 #include "app/main_window_state.h"
 #include "app/output_commands.h"
 #include "app/user_dialogs.h"
@@ -64,6 +65,9 @@ class FrmMain : public QMainWindow, public MainWindowState {
 
   // True when the file's length can be read and is not 0.
   static bool FileExists(const QString& path);
+  // The folder a file dialog starts in: `remembered`, or the home folder when that cannot be
+  // listed safely (gone, not a folder, unreadable, or under /proc, /sys or /dev).
+  static QString DialogFolder(const QString& remembered);
 
   // Validation handlers, run when the focus is about to leave the field.
   void TxtBars_Validate(bool& cancel);
@@ -133,6 +137,9 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void BeatsOrBarsChange(QLineEdit* field, double limit);
   void BeatsOrBarsValidate(QLineEdit* field, const QString& restored, bool& cancel);
   std::optional<QString> NewBpmText() const;
+  // Before a menu command: the focused field's validation, then (for the commands that
+  // render) a "Samples:" text that is a frame count. False when the command must not run.
+  bool ReadyForCommand(bool renders);
 
   // New length and phaser.
   void NewSampClosingSteps();
@@ -144,7 +151,8 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void HoldPass(Arrow arrow, int index);
   QTimer* HoldTimer(Arrow arrow, int index) const;
 
-  UserDialogs& dialogs_;
+  // Every dialog hands the focus back to the window that owns it.
+  FocusReturningDialogs dialogs_;
   SettingsStore& settings_;
   NumberStyle style_;
   OutputCommands output_;

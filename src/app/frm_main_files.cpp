@@ -2,10 +2,14 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <new>
+
+#include <dirent.h>
 
 #include "app/busy_state.h"
 #include "app/button_label.h"
@@ -20,6 +24,20 @@ namespace {
 
 const QString kWaveFilter = QStringLiteral("Wave Files (*.wav)");
 
+// A span's save dialog: its title begins with "Span" (case-sensitive).
+bool NamesSpanFiles(const QString& title) {
+  return title.left(4) == QLatin1String("Span");
+}
+
+// Folders whose entries are the kernel's: listing or reading them can block.
+bool InPseudoFileSystem(const QString& canonical) {
+  for (const char* root : {"/proc", "/sys", "/dev"}) {
+    const QString top = QLatin1String(root);
+    if (canonical == top || canonical.startsWith(top + QLatin1Char('/'))) return true;
+  }
+  return false;
+}
+
 // Folder and file name as one path, with ".wav" added unless the name ends in it (any case).
 QString ChosenPath(const UserDialogs::FileChoice& choice) {
   QString path = choice.folder;
@@ -31,9 +49,21 @@ QString ChosenPath(const UserDialogs::FileChoice& choice) {
 
 }  // namespace
 
+QString FrmMain::DialogFolder(const QString& remembered) {
+  // No remembered folder: the dialog's own default, as before.
+  if (remembered.isEmpty()) return remembered;
+  const QFileInfo info(remembered);
+  const QString canonical = info.canonicalFilePath();
+  if (!info.isDir() || canonical.isEmpty() || InPseudoFileSystem(canonical)) return QDir::homePath();
+  DIR* listing = ::opendir(QFile::encodeName(canonical).constData());
+  if (listing == nullptr) return QDir::homePath();
+  ::closedir(listing);
+  return remembered;
+}
+
 QString FrmMain::ShowOpen(const QString& title) {
   const QString caption = title.isEmpty() ? QStringLiteral("Open wave file") : title;
-  const auto choice = dialogs_.ChooseOpenFile(this, caption, openFolder_, kWaveFilter);
+  const auto choice = dialogs_.ChooseOpenFile(this, caption, DialogFolder(openFolder_), kWaveFilter);
   if (!choice) return {};
   const QString path = ChosenPath(*choice);
   openFolder_ = choice->folder;
@@ -43,8 +73,8 @@ QString FrmMain::ShowOpen(const QString& title) {
 QString FrmMain::ShowSave(const QString& title) {
   const QString caption = title.isEmpty() ? QStringLiteral("Save File As") : title;
   // A span names its files itself (base path, beat number, ".wav") and checks each one.
-  const bool span = title.left(4) == QLatin1String("Span");
-  QString folder = saveFolder_;
+  const bool span = NamesSpanFiles(title);
+  QString folder = DialogFolder(saveFolder_);
   for (;;) {
     const auto choice = dialogs_.ChooseSaveFile(this, caption, folder, kWaveFilter);
     if (!choice) return {};

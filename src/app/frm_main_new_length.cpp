@@ -80,7 +80,7 @@ void FrmMain::TxtNewSamp_Validate(bool& cancel) {
     invalid = value && *value == 0;
   }
   if (!invalid) return;
-  ShowInvalid(QStringLiteral("Samples invalid."));
+  ShowInvalid(kSamplesInvalid);
   SetText(TxtNewSamp, TxtOrgSamp->text());
   CaretToEnd(TxtNewSamp);
   cancel = true;

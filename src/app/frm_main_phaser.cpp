@@ -64,7 +64,7 @@ void FrmMain::PhaserClosingSteps() {
 
 void FrmMain::LblPhaser_Validate(bool& cancel) {
   if (LblPhaser->text().isEmpty()) {
-    ShowInvalid(QStringLiteral("Invalid phaser value."));
+    ShowInvalid(kInvalidPhaserValue);
     bInternalChange = true;
     SetText(LblPhaser, QStringLiteral("1"));
     bInternalChange = false;

@@ -3,13 +3,14 @@
 
 #include "app/app_icon.h"
 #include "app/frm_main.h"
+#include "app/product_name.h"
 #include "app/qsettings_store.h"
 #include "app/qt_user_dialogs.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
-  QApplication::setOrganizationName(QStringLiteral("Tactoria"));
-  QApplication::setApplicationName(QStringLiteral("Tactoria"));
+  QApplication::setOrganizationName(tactoria::kProductName);
+  QApplication::setApplicationName(tactoria::kProductName);
   QApplication::setWindowIcon(tactoria::AppIcon());
 
   tactoria::QSettingsStore settings;

@@ -1,5 +1,6 @@
 // Start-up, opening and refusing files, the file dialogs, the remembered folders, About.
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 
@@ -112,10 +113,12 @@ TEST_F(OpenTest, FileDialogsBuildPathsAndAskBeforeOverwriting) {
   EXPECT_EQ(dialogs.unexpected, 0);
 }
 
-TEST_F(OpenTest, RememberedFoldersSurviveARestart) {
+TEST_F(OpenTest, RememberedFoldersSurviveARestartAndUnusableOnesOpenAtHome) {
   EXPECT_EQ(window->OpenFolder(), "");
   Open(WriteWave("loop.wav", 100));
-  dialogs.saveChoices = {UserDialogs::FileChoice{"/saved", "out.wav"}};
+  const QString saved = QString::fromStdString(dir / "saved");
+  QDir().mkpath(saved);
+  dialogs.saveChoices = {UserDialogs::FileChoice{saved, "out.wav"}};
   window->ShowSave();
   window->close();
 
@@ -127,8 +130,23 @@ TEST_F(OpenTest, RememberedFoldersSurviveARestart) {
   window->ShowSave();
   ASSERT_EQ(dialogs.shown.size(), 2u);
   EXPECT_EQ(dialogs.shown[0].text, QString::fromStdString(dir.path().string()));  // initial folders
-  EXPECT_EQ(dialogs.shown[1].text, "/saved");
+  EXPECT_EQ(dialogs.shown[1].text, saved);
   EXPECT_EQ(settings.Value("UserSection", "UserOpenFilePath"), QString::fromStdString(dir.path().string()));
+
+  // A folder that is gone, a file, or a kernel folder (listing it can hang): the dialog opens
+  // at home, and the setting keeps what was chosen.
+  const QString file = WriteWave("plain.wav", 1);
+  for (const QString& remembered :
+       {saved + "/gone", file, QString("/proc/self"), QString("/sys"), QString("/dev/")}) {
+    dialogs.Clear();
+    dialogs.saveChoices = {UserDialogs::FileChoice{remembered, "x.wav"}, std::nullopt};
+    window->ShowSave();
+    window->ShowSave();
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].text, QDir::homePath()) << qPrintable(remembered);
+    window->SaveUserSettings();
+    EXPECT_EQ(settings.Value("UserSection", "UserSaveFilePath"), remembered);
+  }
 }
 
 TEST(AboutTest, ShowsTheVersionAndClosesOnEscape) {

@@ -1,0 +1,107 @@
+// Focus and validation as a session without a window manager meets them: nothing re-activates
+// the window after a message box, and the menu commands refuse a field that cannot be left.
+#include <QAction>
+#include <QApplication>
+
+#include "window_fixture.h"
+
+namespace tactoria::testing {
+namespace {
+
+class FocusTest : public LoopTest {
+ protected:
+  // Another window takes the activation, as a message box does, and nothing hands it back.
+  void LoseActivation() {
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+  }
+  bool WindowHasFocusIn(const char* name) {
+    return QTest::qWaitFor([&] { return QApplication::focusWidget() == Field(name); }, 1000);
+  }
+  QString Shown(const ScriptedDialogs::Shown& s) const { return s.title + "|" + s.text; }
+
+  QWidget other;
+};
+
+TEST_F(FocusTest, AfterAMessageTheWindowTakesTheFocusBackAndTabValidates) {
+  QLineEdit* bars = Field("TxtBars");
+  bars->setFocus();
+  dialogs.whileShown = [&](const ScriptedDialogs::Shown&) { LoseActivation(); };
+  QTest::keyClick(bars, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(bars, Qt::Key_Backspace);
+  QTest::keyClick(bars, Qt::Key_Minus);
+  EXPECT_EQ(TakeMessages(), QStringList{"Invalid numeric value."});
+  EXPECT_TRUE(WindowHasFocusIn("TxtBars"));
+
+  dialogs.whileShown = nullptr;
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  EXPECT_EQ(TakeMessages(), QStringList{"Invalid beat(s) value."});
+  EXPECT_EQ(bars->text(), "1");
+  EXPECT_TRUE(WindowHasFocusIn("TxtBars"));
+}
+
+TEST_F(FocusTest, LeavingAFieldOfAnInactiveWindowIsStillValidated) {
+  // Keys and clicks reach the window's focused field while the window is not active.
+  struct Leave {
+    const char* field;
+    const char* how;
+    QString message, restored;
+  };
+  const Leave cases[] = {{"TxtBars", "tab", "Invalid beat(s) value.", "1"},
+                         {"TxtBeats", "backtab", "Invalid beat(s) value.", "4"},
+                         {"TxtNewSamp", "tab", "Samples invalid.", "88200"},
+                         {"TxtNewSamp", "click", "Samples invalid.", "88200"}};
+  for (const auto& [name, how, message, restored] : cases) {
+    SCOPED_TRACE(std::string(name) + " " + how);
+    QLineEdit* field = Field(name);
+    field->setFocus();
+    Retype(name, "");
+    LoseActivation();
+    ASSERT_EQ(window->focusWidget(), field);
+    if (QString(how) == "click") {
+      QCheckBox* reverse = Check("ChkReverse");
+      QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                        reverse->mapTo(window.get(), QPoint(6, 6)));
+      EXPECT_FALSE(reverse->isChecked());
+    } else {
+      QTest::keyClick(field, QString(how) == "tab" ? Qt::Key_Tab : Qt::Key_Backtab);
+    }
+    EXPECT_EQ(TakeMessages(), QStringList{message});
+    EXPECT_EQ(field->text(), restored);
+    EXPECT_TRUE(WindowHasFocusIn(name));
+  }
+}
+
+TEST_F(FocusTest, CommandsRefuseAnEmptyLengthWithTheFieldsMessageAndWriteNothing) {
+  const QString target = QString::fromStdString(dir / "out.wav");
+  const char* commands[] = {"MnuSaveAsWave", "MnuSpanAs", "MnuMixTo"};
+  for (const bool focused : {true, false}) {
+    for (const char* command : commands) {
+      SCOPED_TRACE(std::string(command) + (focused ? " focused" : " unfocused"));
+      Field("TxtNewSamp")->setFocus();
+      Retype("TxtNewSamp", "");
+      // Unfocused: left by a click on a label, which takes no focus and validates nothing.
+      if (!focused) Field("TxtBars")->setFocus(), Paste("TxtNewSamp", "");
+      dialogs.Clear();
+      window->findChild<QAction*>(command)->trigger();
+      ASSERT_EQ(dialogs.shown.size(), 1u);  // no file dialog
+      EXPECT_EQ(Shown(dialogs.shown[0]), "Invalid Value|Samples invalid.");
+      EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::Exclamation);
+      EXPECT_EQ(Text("TxtNewSamp"), "88200");
+      EXPECT_TRUE(WindowHasFocusIn("TxtNewSamp"));
+    }
+  }
+  EXPECT_FALSE(QFileInfo::exists(target));
+
+  // A menu command is a leave too: an empty bar count is refused before the Shuffle opens.
+  Field("TxtBars")->setFocus();
+  Retype("TxtBars", "");
+  dialogs.Clear();
+  window->findChild<QAction*>("MnuShuffle")->trigger();
+  EXPECT_EQ(TakeMessages(), QStringList{"Invalid beat(s) value."});
+  EXPECT_EQ(Text("TxtBars"), "1");
+}
+
+}  // namespace
+}  // namespace tactoria::testing
