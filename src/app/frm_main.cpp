@@ -71,7 +71,7 @@ void FrmMain::SaveUserSettings() {
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {
-  for (QTimer* timer : holdTimers_) timer->stop();
+  for (ArrowHold& hold : holds_) hold.timer->stop();
   currentWave_.reset();
   SaveUserSettings();
   event->accept();

@@ -55,6 +55,8 @@ class FrmMain : public QMainWindow, public MainWindowState {
   QString ShowSave(const QString& title = {}) override;
 
   int FmtIndex() const { return fmtIndex_; }
+  // Whether the press-and-hold repeat of LblPlus(index) or LblMinus(index) runs.
+  bool HoldRunning(bool plus, int index) const { return holds_.at((plus ? 3 : 0) + index).running; }
   bool InternalChange() const { return bInternalChange; }
   const QString& OpenFolder() const { return openFolder_; }
   const QString& SaveFolder() const { return saveFolder_; }
@@ -145,11 +147,18 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void NewSampClosingSteps();
   void PhaserClosingSteps();
   ButtonLabel* ArrowLabel(Arrow arrow, int index) const;
+  // The press-and-hold repeat of one arrow: its zero-interval timer drives one step per pass,
+  // then the event loop runs.
+  struct ArrowHold {
+    QTimer* timer = nullptr;
+    double step = 0;
+    bool running = false;
+  };
+  ArrowHold& Hold(Arrow arrow, int index);
   void ArrowMouseDown(Arrow arrow, int index, int button, int shift);
   void ArrowMouseUp(Arrow arrow, int index);
   void ArrowStep(Arrow arrow, int index, double step);
   void HoldPass(Arrow arrow, int index);
-  QTimer* HoldTimer(Arrow arrow, int index) const;
 
   // Every dialog hands the focus back to the window that owns it.
   FocusReturningDialogs dialogs_;
@@ -176,10 +185,8 @@ class FrmMain : public QMainWindow, public MainWindowState {
   QHash<const QLineEdit*, QString> lastAccepted_;
   // The field the program is writing: its caret counts as standing at the start.
   const QLineEdit* writing_ = nullptr;
-  // One zero-interval timer per arrow drives its hold repeat: each pass is one step, then the
-  // event loop.
-  std::array<QTimer*, 6> holdTimers_{};
-  std::array<double, 6> holdSteps_{};
+  // LblMinus(0..2), then LblPlus(0..2).
+  std::array<ArrowHold, 6> holds_{};
 
   // Controls.
   QLabel* LblFilePath = nullptr;

@@ -322,10 +322,11 @@ void FrmMain::ConnectHandlers() {
   for (int i = 0; i < 6; ++i) {
     const Arrow arrow = i < 3 ? Arrow::Minus : Arrow::Plus;
     const int index = i % 3;
-    holdTimers_[i] = new QTimer(this);
-    holdTimers_[i]->setSingleShot(true);
-    holdTimers_[i]->setInterval(0);
-    connect(holdTimers_[i], &QTimer::timeout, this, [this, arrow, index] { HoldPass(arrow, index); });
+    QTimer* timer = new QTimer(this);
+    timer->setSingleShot(true);
+    timer->setInterval(0);
+    connect(timer, &QTimer::timeout, this, [this, arrow, index] { HoldPass(arrow, index); });
+    holds_.at(i).timer = timer;
   }
 
   connect(MnuOpenWave, &QAction::triggered, this, &FrmMain::MnuOpenWave_Click);

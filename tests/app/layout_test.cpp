@@ -47,8 +47,9 @@ TEST_F(LayoutTest, EveryFieldShowsItsLargestValueAndEveryCaptionItsText) {
     EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width());
     for (const QLineEdit* field :
          label->parentWidget()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)) {
-      if (field->y() == label->y() && field->x() > label->x())
+      if (field->y() == label->y() && field->x() > label->x()) {
         EXPECT_LT(label->geometry().right(), field->x());
+      }
     }
   }
   for (const QGroupBox* frame : window->findChildren<QGroupBox*>())
