@@ -15,14 +15,13 @@
 #include "app/button_label.h"
 #include "app/frm_main.h"
 #include "app/output_texts.h"
+#include "app/window_texts.h"
 #include "tempo/field_conversions.h"
 #include "wave/wave_validation.h"
 
 namespace tactoria {
 
 namespace {
-
-const QString kWaveFilter = QStringLiteral("Wave Files (*.wav)");
 
 // A span's save dialog: its title begins with "Span" (case-sensitive).
 bool NamesSpanFiles(const QString& title) {
@@ -62,8 +61,9 @@ QString FrmMain::DialogFolder(const QString& remembered) {
 }
 
 QString FrmMain::ShowOpen(const QString& title) {
-  const QString caption = title.isEmpty() ? QStringLiteral("Open wave file") : title;
-  const auto choice = dialogs_.ChooseOpenFile(this, caption, DialogFolder(openFolder_), kWaveFilter);
+  const QString caption = title.isEmpty() ? QString::fromLatin1(kOpenTitle) : title;
+  const auto choice =
+      dialogs_.ChooseOpenFile(this, caption, DialogFolder(openFolder_), QString::fromLatin1(kWaveFilter));
   if (!choice) return {};
   const QString path = ChosenPath(*choice);
   openFolder_ = choice->folder;
@@ -71,7 +71,7 @@ QString FrmMain::ShowOpen(const QString& title) {
 }
 
 QString FrmMain::ShowSave(const QString& title) {
-  const QString caption = title.isEmpty() ? QStringLiteral("Save File As") : title;
+  const QString caption = title.isEmpty() ? QString::fromLatin1(kSaveTitle) : title;
   // A span names its files itself (base path, beat number, ".wav") and checks each one.
   const bool span = NamesSpanFiles(title);
   QString folder = DialogFolder(saveFolder_);
@@ -82,9 +82,7 @@ QString FrmMain::ShowSave(const QString& title) {
     if (span) {
       path.chop(4);  // ChosenPath made it end in ".wav"
     } else if (FileExists(path)) {
-      const Answer answer =
-          dialogs_.Question(this, QStringLiteral("File Exists"),
-                            path + QStringLiteral(" aready exists. Do you want to overwrite file?."), false);
+      const Answer answer = dialogs_.Question(this, kFileExistsTitle, path + kFileExistsQuestion, false);
       if (answer != Answer::Yes) {
         folder = choice->folder;  // shown again where the user was
         continue;
@@ -122,9 +120,7 @@ void FrmMain::MnuOpenWave_Click() {
   if (path.isEmpty()) return;
 
   if (currentWave_ && FromFsPath(currentWave_->FileName()) == path) {
-    const Answer answer = dialogs_.Question(
-        this, QStringLiteral("File Already Open"),
-        QStringLiteral("File is already open. Do you wish to reset the current open file?."), false);
+    const Answer answer = dialogs_.Question(this, kAlreadyOpenTitle, kAlreadyOpenQuestion, false);
     if (answer != Answer::Yes) return;
   }
 

@@ -8,6 +8,7 @@
 
 #include "app/button_label.h"
 #include "app/frm_main.h"
+#include "app/window_texts.h"
 #include "tempo/field_conversions.h"
 #include "tempo/field_messages.h"
 #include "tempo/limits.h"
@@ -89,8 +90,7 @@ void FrmMain::UpdateSpanProps() {
 
 void FrmMain::LblEditBpm_Click() {
   LblEditBpm->SetColours(Qt::white, QColor());
-  const auto answer = dialogs_.InputBox(this, QStringLiteral("New Bpm"),
-                                        QStringLiteral("Enter new bpm value."), TxtNewBpm->text());
+  const auto answer = dialogs_.InputBox(this, kNewBpmTitle, kNewBpmPrompt, TxtNewBpm->text());
   if (answer && !answer->isEmpty()) {
     if (!IsNumeric(Std(*answer), style_)) {
       ShowInvalid(kInvalidNumeric);
