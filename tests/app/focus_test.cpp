@@ -1,5 +1,6 @@
-// Focus and validation as a session without a window manager meets them: nothing re-activates
-// the window after a message box, and the menu commands refuse a field that cannot be left.
+// Leaving a field, with the window active and as a session without a window manager meets it
+// (nothing re-activates the window after a message box), and the menu commands that refuse a
+// field that cannot be left.
 #include <QAction>
 #include <QApplication>
 
@@ -41,36 +42,56 @@ TEST_F(FocusTest, AfterAMessageTheWindowTakesTheFocusBackAndTabValidates) {
   EXPECT_TRUE(WindowHasFocusIn("TxtBars"));
 }
 
-TEST_F(FocusTest, LeavingAFieldOfAnInactiveWindowIsStillValidated) {
-  // Keys and clicks reach the window's focused field while the window is not active.
+TEST_F(FocusTest, LeavingAnEmptyOrZeroFieldRestoresItAndKeepsTheFocusActiveOrNot) {
+  Check("ChkPhaser")->click();
+  Paste("TxtNewSamp", "100");
+  // Inactive, keys and clicks still reach the window's focused field but move no real focus.
   struct Leave {
     const char* field;
+    QString text;
     const char* how;
     QString message, restored;
   };
-  const Leave cases[] = {{"TxtBars", "tab", "Invalid beat(s) value.", "1"},
-                         {"TxtBeats", "backtab", "Invalid beat(s) value.", "4"},
-                         {"TxtNewSamp", "tab", "Samples invalid.", "88200"},
-                         {"TxtNewSamp", "click", "Samples invalid.", "88200"}};
-  for (const auto& [name, how, message, restored] : cases) {
-    SCOPED_TRACE(std::string(name) + " " + how);
-    QLineEdit* field = Field(name);
-    field->setFocus();
-    Retype(name, "");
-    LoseActivation();
-    ASSERT_EQ(window->focusWidget(), field);
-    if (QString(how) == "click") {
+  const Leave cases[] = {
+      {"TxtBars", "0", "tab", "Invalid beat(s) value.", "1"},
+      {"TxtBeats", "", "backtab", "Invalid beat(s) value.", "4"},
+      {"TxtNewSamp", "", "tab", "Samples invalid.", "88200"},
+      {"LblPhaser", "", "tab", "Invalid phaser value.", "1"},
+      {"TxtNewSamp", "", "click", "Samples invalid.", "88200"},  // a click on "Reverse" is no click
+      {"TxtBars", "2", "tab", "", "2"},                          // a valid text lets the focus go
+  };
+  for (const bool active : {true, false}) {
+    for (const auto& [name, text, how, message, restored] : cases) {
+      SCOPED_TRACE(std::string(name) + " " + how + (active ? " active" : " inactive"));
+      QLineEdit* field = Field(name);
+      window->activateWindow();
+      field->setFocus();
+      ASSERT_TRUE(WindowHasFocusIn(name));
+      Retype(name, text);
+      if (!active) LoseActivation();
+      ASSERT_EQ(window->focusWidget(), field);
       QCheckBox* reverse = Check("ChkReverse");
-      QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
-                        reverse->mapTo(window.get(), QPoint(6, 6)));
-      EXPECT_FALSE(reverse->isChecked());
-    } else {
-      QTest::keyClick(field, QString(how) == "tab" ? Qt::Key_Tab : Qt::Key_Backtab);
+      if (QString(how) == "click") {
+        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                          reverse->mapTo(window.get(), QPoint(6, 6)));
+        EXPECT_FALSE(reverse->isChecked());
+      } else {
+        QTest::keyClick(field, QString(how) == "tab" ? Qt::Key_Tab : Qt::Key_Backtab);
+      }
+      EXPECT_EQ(TakeMessages(), message.isEmpty() ? QStringList{} : QStringList{message});
+      EXPECT_EQ(field->text(), restored);
+      if (message.isEmpty()) {
+        EXPECT_NE(window->focusWidget(), field);
+      } else {
+        EXPECT_TRUE(WindowHasFocusIn(name));
+      }
     }
-    EXPECT_EQ(TakeMessages(), QStringList{message});
-    EXPECT_EQ(field->text(), restored);
-    EXPECT_TRUE(WindowHasFocusIn(name));
   }
+  EXPECT_EQ(Text("TxtNewBytes"), "352800");  // the restored length was recalculated
+  // Only the refused click was eaten.
+  QCheckBox* reverse = Check("ChkReverse");
+  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, reverse->mapTo(window.get(), QPoint(6, 6)));
+  EXPECT_TRUE(reverse->isChecked());
 }
 
 TEST_F(FocusTest, CommandsRefuseAnEmptyLengthWithTheFieldsMessageAndWriteNothing) {
