@@ -3,6 +3,7 @@
 // field that cannot be left.
 #include <QAction>
 #include <QApplication>
+#include <QTimer>
 
 #include "window_fixture.h"
 
@@ -26,20 +27,33 @@ class FocusTest : public LoopTest {
 };
 
 TEST_F(FocusTest, AfterAMessageTheWindowTakesTheFocusBackAndTabValidates) {
-  QLineEdit* bars = Field("TxtBars");
-  bars->setFocus();
-  dialogs.whileShown = [&](const ScriptedDialogs::Shown&) { LoseActivation(); };
-  QTest::keyClick(bars, Qt::Key_A, Qt::ControlModifier);
-  QTest::keyClick(bars, Qt::Key_Backspace);
-  QTest::keyClick(bars, Qt::Key_Minus);
-  EXPECT_EQ(TakeMessages(), QStringList{"Invalid numeric value."});
-  EXPECT_TRUE(WindowHasFocusIn("TxtBars"));
+  // Scripted boxes after which another window keeps the activation, then real Qt boxes
+  // answered with Return.
+  for (const bool real : {false, true}) {
+    SCOPED_TRACE(real ? "real boxes" : "scripted boxes");
+    dialogs.realBoxes = real;
+    QTimer answer;
+    QObject::connect(&answer, &QTimer::timeout, [] {
+      if (QWidget* box = QApplication::activeModalWidget()) QTest::keyClick(box, Qt::Key_Return);
+    });
+    if (real) answer.start(20);
+    dialogs.whileShown = [&](const ScriptedDialogs::Shown&) {
+      if (!real) LoseActivation();
+    };
+    QLineEdit* bars = Field("TxtBars");
+    bars->setFocus();
+    QTest::keyClick(bars, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(bars, Qt::Key_Backspace);
+    QTest::keyClick(bars, Qt::Key_Minus);
+    EXPECT_EQ(TakeMessages(), QStringList{"Invalid numeric value."});
+    EXPECT_TRUE(WindowHasFocusIn("TxtBars"));
 
-  dialogs.whileShown = nullptr;
-  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-  EXPECT_EQ(TakeMessages(), QStringList{"Invalid beat(s) value."});
-  EXPECT_EQ(bars->text(), "1");
-  EXPECT_TRUE(WindowHasFocusIn("TxtBars"));
+    dialogs.whileShown = nullptr;
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(TakeMessages(), QStringList{"Invalid beat(s) value."});
+    EXPECT_EQ(bars->text(), "1");
+    EXPECT_TRUE(WindowHasFocusIn("TxtBars"));
+  }
 }
 
 TEST_F(FocusTest, LeavingAnEmptyOrZeroFieldRestoresItAndKeepsTheFocusActiveOrNot) {
