@@ -116,6 +116,7 @@ void FrmMain::ReleaseCtrls() {
 }
 
 void FrmMain::MnuOpenWave_Click() {
+  if (!ReadyForCommand(false)) return;
   const QString path = ShowOpen();
   if (path.isEmpty()) return;
 

@@ -129,13 +129,16 @@ TEST_F(FocusTest, CommandsRefuseAnEmptyLengthWithTheFieldsMessageAndWriteNothing
   }
   EXPECT_FALSE(QFileInfo::exists(target));
 
-  // A menu command is a leave too: an empty bar count is refused before the Shuffle opens.
-  Field("TxtBars")->setFocus();
-  Retype("TxtBars", "");
-  dialogs.Clear();
-  window->findChild<QAction*>("MnuShuffle")->trigger();
-  EXPECT_EQ(TakeMessages(), QStringList{"Invalid beat(s) value."});
-  EXPECT_EQ(Text("TxtBars"), "1");
+  // A menu command is a leave too: an empty bar count is refused before Shuffle or Open opens.
+  for (const char* command : {"MnuShuffle", "MnuOpenWave"}) {
+    Field("TxtBars")->setFocus();
+    Retype("TxtBars", "");
+    dialogs.Clear();
+    window->findChild<QAction*>(command)->trigger();
+    EXPECT_EQ(dialogs.shown.size(), 1u) << command;  // no Shuffle, no open dialog
+    EXPECT_EQ(TakeMessages(), QStringList{"Invalid beat(s) value."}) << command;
+    EXPECT_EQ(Text("TxtBars"), "1");
+  }
 }
 
 }  // namespace
