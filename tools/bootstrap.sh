@@ -34,6 +34,8 @@ configure_and_build() {  # build-dir, extra cmake args...
   local dir=$1; shift
   local extra=()
   read -r -a extra <<<"${TACTORIA_CMAKE_ARGS:-}"
+  # Rebuilds (CI, a second build folder) reuse what ccache already compiled.
+  command -v ccache >/dev/null && extra=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache "${extra[@]}")
   cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" "${extra[@]}"
   cmake --build "$dir" -j"$jobs"
 }
@@ -59,8 +61,9 @@ case "$mode" in
     ctest --test-dir "$root/build" --output-on-failure --no-tests=error -j"$jobs"
     ;;
   asan)
-    configure_and_build "$root/build-asan" "${common[@]}" -DTACTORIA_SANITIZE=ON -DTACTORIA_BUILD_GUI=ON \
-      -DTACTORIA_BUILD_TESTS=ON -DTACTORIA_BUILD_BENCH=OFF
+    # Debug: the sanitizers need no optimizer, and it compiles much faster.
+    configure_and_build "$root/build-asan" "${common[@]}" -DCMAKE_BUILD_TYPE=Debug -DTACTORIA_SANITIZE=ON \
+      -DTACTORIA_BUILD_GUI=ON -DTACTORIA_BUILD_TESTS=ON -DTACTORIA_BUILD_BENCH=OFF
     # Leaks in the system's font and display libraries are theirs (tools/lsan.supp).
     ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$root/tools/lsan.supp" \
       UBSAN_OPTIONS=print_stacktrace=1 \
