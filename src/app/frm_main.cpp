@@ -85,7 +85,8 @@ bool FrmMain::FileExists(const QString& path) {
 RenderSettings FrmMain::CurrentRenderSettings() const {
   RenderSettings settings;
   if (TxtNewBytes->text() != TxtOrgBytes->text()) {
-    // A text that does not convert gives 0 frames, which the render refuses with its message.
+    // The menu commands refuse a text that does not convert before they render
+    // (ReadyForCommand); here it would give 0 frames.
     settings.newFrames = FieldLong(TxtNewSamp).value_or(0);
   }
   if (ChkPhaser->isChecked()) settings.phaserValue = FieldDouble(LblPhaser).value_or(lastPhaserValue_);
