@@ -64,9 +64,7 @@ case "$mode" in
     # Debug: the sanitizers need no optimizer, and it compiles much faster.
     configure_and_build "$root/build-asan" "${common[@]}" -DCMAKE_BUILD_TYPE=Debug -DTACTORIA_SANITIZE=ON \
       -DTACTORIA_BUILD_GUI=ON -DTACTORIA_BUILD_TESTS=ON -DTACTORIA_BUILD_BENCH=OFF
-    # Leaks in the system's font and display libraries are theirs (tools/lsan.supp).
-    ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$root/tools/lsan.supp" \
-      UBSAN_OPTIONS=print_stacktrace=1 \
+    ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
       ctest --test-dir "$root/build-asan" --output-on-failure --no-tests=error -j"$jobs"
     ;;
   fuzz)
