@@ -14,10 +14,6 @@ class ButtonLabel : public QLabel {
  public:
   explicit ButtonLabel(const QString& text, QWidget* parent = nullptr);
 
-  // The hold marker: "1" while a repeat runs, "0" after a release, empty before the first hold.
-  const QString& Tag() const { return tag_; }
-  void SetTag(const QString& tag) { tag_ = tag; }
-
   // The current press no longer ends in a click (its release was taken by the program).
   void ForgetPress() { clickPending_ = false; }
 
@@ -39,7 +35,6 @@ class ButtonLabel : public QLabel {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
-  QString tag_;
   bool clickPending_ = false;
 };
 

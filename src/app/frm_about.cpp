@@ -5,6 +5,7 @@
 #include <QLineEdit>
 
 #include "app/app_icon.h"
+#include "app/product_name.h"
 #include "app/tactoria_version.h"
 
 namespace tactoria {
@@ -12,7 +13,6 @@ namespace tactoria {
 namespace {
 
 // What the build states about the program.
-const QString kProductName = QStringLiteral("Tactoria");
 const QString kDeveloper = QStringLiteral("The Tactoria developers");
 const QString kLegalNotice = QStringLiteral("(C) The Tactoria developers. All rights reserved.");
 const QString kComments =

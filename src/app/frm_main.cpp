@@ -9,9 +9,11 @@
 
 #include "app/app_icon.h"
 #include "app/frm_about.h"
+#include "app/product_name.h"
 #include "app/settings_store.h"
 #include "app/validation_filter.h"
 #include "tempo/field_conversions.h"
+#include "tempo/field_messages.h"
 
 namespace tactoria {
 
@@ -41,7 +43,7 @@ FrmMain::FrmMain(UserDialogs& dialogs, SettingsStore& settings, QWidget* parent)
   setObjectName(QStringLiteral("FrmMain"));
   LoadUserSettings();
 
-  setWindowTitle(QStringLiteral("Tactoria"));
+  setWindowTitle(kProductName);
   setWindowIcon(AppIcon());
   BuildControls();
   BuildMenus();
@@ -70,7 +72,7 @@ void FrmMain::SaveUserSettings() {
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {
-  for (QTimer* timer : holdTimers_) timer->stop();
+  for (ArrowHold& hold : holds_) hold.timer->stop();
   currentWave_.reset();
   SaveUserSettings();
   event->accept();
@@ -84,7 +86,8 @@ bool FrmMain::FileExists(const QString& path) {
 RenderSettings FrmMain::CurrentRenderSettings() const {
   RenderSettings settings;
   if (TxtNewBytes->text() != TxtOrgBytes->text()) {
-    // A text that does not convert gives 0 frames, which the render refuses with its message.
+    // The menu commands refuse a text that does not convert before they render
+    // (ReadyForCommand); here it would give 0 frames.
     settings.newFrames = FieldLong(TxtNewSamp).value_or(0);
   }
   if (ChkPhaser->isChecked()) settings.phaserValue = FieldDouble(LblPhaser).value_or(lastPhaserValue_);
@@ -103,18 +106,34 @@ QString FrmMain::TotalText() const {
   return TxtTotal->text();
 }
 
+bool FrmMain::ReadyForCommand(bool renders) {
+  if (!validation_->ValidateFocused(this)) return false;
+  // An empty field (left by a click on a label, which takes no focus) would render no sound.
+  if (renders && !FieldLong(TxtNewSamp)) {
+    bool cancel = false;
+    TxtNewSamp_Validate(cancel);
+    if (!cancel) ShowInvalid(kSamplesInvalid);
+    activateWindow();
+    TxtNewSamp->setFocus(Qt::OtherFocusReason);
+    return false;
+  }
+  return true;
+}
+
 void FrmMain::MnuSaveAsWave_Click() {
-  output_.SaveAs();
+  if (ReadyForCommand(true)) output_.SaveAs();
 }
 void FrmMain::MnuSpanAs_Click() {
-  output_.SpanAs();
+  if (ReadyForCommand(true)) output_.SpanAs();
 }
 void FrmMain::MnuShuffle_Click() {
-  output_.Shuffle();
-  emit RenderInputsChanged();
+  if (ReadyForCommand(false)) {
+    output_.Shuffle();
+    emit RenderInputsChanged();
+  }
 }
 void FrmMain::MnuMixTo_Click() {
-  output_.MixTo();
+  if (ReadyForCommand(true)) output_.MixTo();
 }
 void FrmMain::MnuExit_Click() {
   close();

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/focus_returning_dialogs.h"
 #include "app/main_window_state.h"
 #include "app/output_commands.h"
 #include "app/recent_files.h"
@@ -56,6 +57,8 @@ class FrmMain : public QMainWindow, public MainWindowState {
   QString ShowSave(const QString& title = {}) override;
 
   int FmtIndex() const { return fmtIndex_; }
+  // Whether the press-and-hold repeat of LblPlus(index) or LblMinus(index) runs.
+  bool HoldRunning(bool plus, int index) const { return holds_.at((plus ? 3 : 0) + index).running; }
   bool InternalChange() const { return bInternalChange; }
   const QString& OpenFolder() const { return openFolder_; }
   const QString& SaveFolder() const { return saveFolder_; }
@@ -75,6 +78,9 @@ class FrmMain : public QMainWindow, public MainWindowState {
 
   // True when the file's length can be read and is not 0.
   static bool FileExists(const QString& path);
+  // The folder a file dialog starts in: `remembered`, or the home folder when that cannot be
+  // listed safely (gone, not a folder, unreadable, or under /proc, /sys or /dev).
+  static QString DialogFolder(const QString& remembered);
 
   // Validation handlers, run when the focus is about to leave the field.
   void TxtBars_Validate(bool& cancel);
@@ -162,18 +168,29 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void BeatsOrBarsChange(QLineEdit* field, double limit);
   void BeatsOrBarsValidate(QLineEdit* field, const QString& restored, bool& cancel);
   std::optional<QString> NewBpmText() const;
+  // Before a menu command: the focused field's validation, then (for the commands that
+  // render) a "Samples:" text that is a frame count. False when the command must not run.
+  bool ReadyForCommand(bool renders);
 
   // New length and phaser.
   void NewSampClosingSteps();
   void PhaserClosingSteps();
   ButtonLabel* ArrowLabel(Arrow arrow, int index) const;
+  // The press-and-hold repeat of one arrow: its zero-interval timer drives one step per pass,
+  // then the event loop runs.
+  struct ArrowHold {
+    QTimer* timer = nullptr;
+    double step = 0;
+    bool running = false;
+  };
+  ArrowHold& Hold(Arrow arrow, int index);
   void ArrowMouseDown(Arrow arrow, int index, int button, int shift);
   void ArrowMouseUp(Arrow arrow, int index);
   void ArrowStep(Arrow arrow, int index, double step);
   void HoldPass(Arrow arrow, int index);
-  QTimer* HoldTimer(Arrow arrow, int index) const;
 
-  UserDialogs& dialogs_;
+  // Every dialog hands the focus back to the window that owns it.
+  FocusReturningDialogs dialogs_;
   SettingsStore& settings_;
   NumberStyle style_;
   OutputCommands output_;
@@ -198,10 +215,8 @@ class FrmMain : public QMainWindow, public MainWindowState {
   QHash<const QLineEdit*, QString> lastAccepted_;
   // The field the program is writing: its caret counts as standing at the start.
   const QLineEdit* writing_ = nullptr;
-  // One zero-interval timer per arrow drives its hold repeat: each pass is one step, then the
-  // event loop.
-  std::array<QTimer*, 6> holdTimers_{};
-  std::array<double, 6> holdSteps_{};
+  // LblMinus(0..2), then LblPlus(0..2).
+  std::array<ArrowHold, 6> holds_{};
 
   // Controls.
   QLabel* LblFilePath = nullptr;

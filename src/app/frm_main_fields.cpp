@@ -5,11 +5,10 @@
 #include "app/frm_main.h"
 #include "tempo/field_conversions.h"
 #include "tempo/field_messages.h"
+#include "tempo/limits.h"
 #include "tempo/tempo_formulas.h"
 
 namespace tactoria {
-
-namespace {}  // namespace
 
 void FrmMain::SetText(QLineEdit* field, const QString& text) {
   // QLineEdit raises textChanged only when the text really changes, and runs the handler
@@ -133,10 +132,10 @@ void FrmMain::BeatsOrBarsChange(QLineEdit* field, double limit) {
 }
 
 void FrmMain::TxtBars_Change() {
-  BeatsOrBarsChange(TxtBars, 4096);
+  BeatsOrBarsChange(TxtBars, kMaxBars);
 }
 void FrmMain::TxtBeats_Change() {
-  BeatsOrBarsChange(TxtBeats, 32);
+  BeatsOrBarsChange(TxtBeats, kMaxBeatsPerBar);
 }
 
 void FrmMain::BeatsOrBarsValidate(QLineEdit* field, const QString& restored, bool& cancel) {

@@ -2,15 +2,20 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <new>
+
+#include <dirent.h>
 
 #include "app/busy_state.h"
 #include "app/button_label.h"
 #include "app/frm_main.h"
 #include "app/output_texts.h"
+#include "app/window_texts.h"
 #include "tempo/field_conversions.h"
 #include "wave/wave_validation.h"
 
@@ -18,7 +23,19 @@ namespace tactoria {
 
 namespace {
 
-const QString kWaveFilter = QStringLiteral("Wave Files (*.wav)");
+// A span's save dialog: its title begins with "Span" (case-sensitive).
+bool NamesSpanFiles(const QString& title) {
+  return title.left(4) == QLatin1String("Span");
+}
+
+// Folders whose entries are the kernel's: listing or reading them can block.
+bool InPseudoFileSystem(const QString& canonical) {
+  for (const char* root : {"/proc", "/sys", "/dev"}) {
+    const QString top = QLatin1String(root);
+    if (canonical == top || canonical.startsWith(top + QLatin1Char('/'))) return true;
+  }
+  return false;
+}
 
 // Folder and file name as one path, with ".wav" added unless the name ends in it (any case).
 QString ChosenPath(const UserDialogs::FileChoice& choice) {
@@ -31,9 +48,22 @@ QString ChosenPath(const UserDialogs::FileChoice& choice) {
 
 }  // namespace
 
+QString FrmMain::DialogFolder(const QString& remembered) {
+  // No remembered folder: the dialog's own default, as before.
+  if (remembered.isEmpty()) return remembered;
+  const QFileInfo info(remembered);
+  const QString canonical = info.canonicalFilePath();
+  if (!info.isDir() || canonical.isEmpty() || InPseudoFileSystem(canonical)) return QDir::homePath();
+  DIR* listing = ::opendir(QFile::encodeName(canonical).constData());
+  if (listing == nullptr) return QDir::homePath();
+  ::closedir(listing);
+  return remembered;
+}
+
 QString FrmMain::ShowOpen(const QString& title) {
-  const QString caption = title.isEmpty() ? QStringLiteral("Open wave file") : title;
-  const auto choice = dialogs_.ChooseOpenFile(this, caption, openFolder_, kWaveFilter);
+  const QString caption = title.isEmpty() ? QString::fromLatin1(kOpenTitle) : title;
+  const auto choice =
+      dialogs_.ChooseOpenFile(this, caption, DialogFolder(openFolder_), QString::fromLatin1(kWaveFilter));
   if (!choice) return {};
   const QString path = ChosenPath(*choice);
   openFolder_ = choice->folder;
@@ -41,10 +71,10 @@ QString FrmMain::ShowOpen(const QString& title) {
 }
 
 QString FrmMain::ShowSave(const QString& title) {
-  const QString caption = title.isEmpty() ? QStringLiteral("Save File As") : title;
+  const QString caption = title.isEmpty() ? QString::fromLatin1(kSaveTitle) : title;
   // A span names its files itself (base path, beat number, ".wav") and checks each one.
-  const bool span = title.left(4) == QLatin1String("Span");
-  QString folder = saveFolder_;
+  const bool span = NamesSpanFiles(title);
+  QString folder = DialogFolder(saveFolder_);
   for (;;) {
     const auto choice = dialogs_.ChooseSaveFile(this, caption, folder, kWaveFilter);
     if (!choice) return {};
@@ -52,9 +82,7 @@ QString FrmMain::ShowSave(const QString& title) {
     if (span) {
       path.chop(4);  // ChosenPath made it end in ".wav"
     } else if (FileExists(path)) {
-      const Answer answer =
-          dialogs_.Question(this, QStringLiteral("File Exists"),
-                            path + QStringLiteral(" aready exists. Do you want to overwrite file?."), false);
+      const Answer answer = dialogs_.Question(this, kFileExistsTitle, path + kFileExistsQuestion, false);
       if (answer != Answer::Yes) {
         folder = choice->folder;  // shown again where the user was
         continue;
@@ -88,6 +116,7 @@ void FrmMain::ReleaseCtrls() {
 }
 
 void FrmMain::MnuOpenWave_Click() {
+  if (!ReadyForCommand(false)) return;
   const QString path = ShowOpen();
   if (path.isEmpty()) return;
   OpenWavePath(path);
@@ -95,9 +124,7 @@ void FrmMain::MnuOpenWave_Click() {
 
 bool FrmMain::OpenWavePath(const QString& path) {
   if (currentWave_ && FromFsPath(currentWave_->FileName()) == path) {
-    const Answer answer = dialogs_.Question(
-        this, QStringLiteral("File Already Open"),
-        QStringLiteral("File is already open. Do you wish to reset the current open file?."), false);
+    const Answer answer = dialogs_.Question(this, kAlreadyOpenTitle, kAlreadyOpenQuestion, false);
     if (answer != Answer::Yes) return false;
   }
 

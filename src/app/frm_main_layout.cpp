@@ -7,8 +7,11 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QStyle>
 #include <QTimer>
 #include <algorithm>
+#include <cmath>
+#include <utility>
 
 #include "app/button_label.h"
 #include "app/frm_main.h"
@@ -18,13 +21,13 @@ namespace tactoria {
 
 namespace {
 
-// Layouts are given in twips, 15 to the pixel.
-QRect Twips(int left, int top, int width, int height) {
-  return {left / 15, top / 15, width / 15, height / 15};
-}
-
 const QString kMinusGlyph = QStringLiteral("\u25BC");  // points down: lowers the value
 const QString kPlusGlyph = QStringLiteral("\u25B2");   // points up: raises the value
+
+// QLineEdit's own space around its text inside the frame (Qt's fixed margins), plus the caret.
+constexpr int kFieldTextMarginX = 2;
+constexpr int kFieldTextMarginY = 1;
+constexpr int kCaretWidth = 1;
 
 QFont BaseFont(const QFont& from) {
   QFont font = from;
@@ -37,6 +40,48 @@ QFont Underlined(const QFont& base) {
   QFont font = base;
   font.setUnderline(true);
   return font;
+}
+
+// The layout is given in twips (15 to the pixel at 96 dpi) for a font that is narrower than
+// most on Linux. Every position is multiplied by one factor, the smallest with which each
+// field shows its largest text, each caption fits before its field and the field height
+// holds a line of the window's font. The arrangement stays as drawn.
+struct TwipScale {
+  double factor = 1.0;
+  int Px(int twips) const { return static_cast<int>(std::lround(twips * factor / 15.0)); }
+  QRect operator()(int left, int top, int width, int height) const {
+    return QRect(QPoint(Px(left), Px(top)), QPoint(Px(left + width) - 1, Px(top + height) - 1));
+  }
+};
+
+TwipScale ScaleFor(const QFont& base, const QStyle* style) {
+  const QFontMetrics metrics(base);
+  const QFontMetrics underlined(Underlined(base));
+  const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth);
+  double factor = 1.0;
+  const auto need = [&](int pixels, int twips) { factor = std::max(factor, pixels * 15.0 / twips); };
+  // Field height: one line of text inside the frame.
+  need(metrics.height() + 2 * (frame + kFieldTextMarginY), 195);
+  // Field widths: the widest text each can hold.
+  const int fieldChrome = 2 * (frame + kFieldTextMarginX) + kCaretWidth;
+  need(metrics.horizontalAdvance(QStringLiteral("131072")) + fieldChrome, 615);       // beats x bars
+  need(metrics.horizontalAdvance(QStringLiteral("2147483647")) + fieldChrome, 2535);  // frames
+  need(metrics.horizontalAdvance(QStringLiteral("3932160")) + fieldChrome, 2535);     // tempo
+  // Captions: their text before the field to their right (the room in twips).
+  const std::pair<const char*, int> captions[] = {
+      {"Beat(s):", 600}, {"Bar(s):", 480},   {"Total:", 480},     {"Samples:", 960},
+      {"Bytes:", 960},   {"Channels:", 960}, {"Alignment:", 960}, {"Frequency:", 960},
+  };
+  for (const auto& [caption, room] : captions)
+    need(metrics.horizontalAdvance(QLatin1String(caption)) + 2, room);
+  need(underlined.horizontalAdvance(QStringLiteral("Edit")) + 2, 270);
+  need(metrics.horizontalAdvance(kPlusGlyph) + 2, 165);
+  // Check boxes: the box, its spacing and the caption before the next control.
+  const int box =
+      style->pixelMetric(QStyle::PM_IndicatorWidth) + style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing);
+  need(box + metrics.horizontalAdvance(QStringLiteral("Phaser")) + 4, 960);
+  need(box + metrics.horizontalAdvance(QStringLiteral("Reverse")) + 4, 975);
+  return TwipScale{factor};
 }
 
 QLabel* MakeLabel(QWidget* parent, const QString& name, const QString& caption, const QRect& at,
@@ -56,9 +101,6 @@ QLineEdit* MakeField(QWidget* parent, const QString& name, const QRect& at, cons
   field->setGeometry(at);
   field->setReadOnly(readOnly);
   field->setEnabled(enabled);
-  // The rows are 13 pixels high: a thin frame and no padding keep the text whole.
-  field->setStyleSheet(QStringLiteral("QLineEdit { border: 1px solid #808080; padding: 0px; margin: 0px; }"));
-  field->setTextMargins(1, 0, 1, 0);
   return field;
 }
 
@@ -71,22 +113,9 @@ QGroupBox* MakeFrame(QWidget* parent, const QString& name, const QString& captio
   return frame;
 }
 
-// Sizes a caption to its text. Where the default font is wider than the layout assumed and
-// the text would run under the field to its right, the font is made smaller until it fits.
+// Sizes a caption to its text, keeping its height.
 void FitCaption(QLabel* caption) {
-  int room = 1 << 20;
-  for (const QObject* child : caption->parentWidget()->children()) {
-    const auto* field = qobject_cast<const QLineEdit*>(child);
-    if (field && field->y() == caption->y() && field->x() > caption->x())
-      room = std::min(room, field->x() - caption->x() - 1);
-  }
-  QFont font = caption->font();
-  caption->adjustSize();
-  while (caption->width() > room && font.pointSizeF() > 6.5) {
-    font.setPointSizeF(font.pointSizeF() - 0.25);
-    caption->setFont(font);
-    caption->adjustSize();
-  }
+  caption->resize(caption->sizeHint().width(), caption->height());
 }
 
 }  // namespace
@@ -94,6 +123,7 @@ void FitCaption(QLabel* caption) {
 void FrmMain::BuildControls() {
   const QFont base = BaseFont(font());
   setFont(base);
+  const TwipScale Twips = ScaleFor(base, style());
 
   auto* client = new QWidget(this);
   client->setObjectName(QStringLiteral("Client"));
@@ -157,8 +187,6 @@ void FrmMain::BuildControls() {
   label(FrmNew, 4, QStringLiteral("Bpm:"), Twips(120, 840, 360, 195));
   TxtNewBpm = MakeField(FrmNew, QStringLiteral("TxtNewBpm"), Twips(1080, 840, 2535, 195), base, true, false);
 
-  QFont arrowFont = base;
-  arrowFont.setPixelSize(8);
   const int rows[3] = {360, 840, 1080};
   for (int i = 0; i < 3; ++i) {
     LblMinus[i] = new ButtonLabel(kMinusGlyph, FrmNew);
@@ -168,7 +196,7 @@ void FrmMain::BuildControls() {
     LblPlus[i]->setObjectName(QStringLiteral("LblPlus%1").arg(i));
     LblPlus[i]->setGeometry(Twips(3960, rows[i], 165, 195));
     for (ButtonLabel* arrow : {LblMinus[i], LblPlus[i]}) {
-      arrow->setFont(arrowFont);
+      arrow->setFont(base);
       arrow->setAlignment(Qt::AlignCenter);
       arrow->setEnabled(false);
       ShowArrowPressed(arrow, false);
@@ -178,7 +206,7 @@ void FrmMain::BuildControls() {
   LblEditBpm = new ButtonLabel(QStringLiteral("Edit"), FrmNew);
   LblEditBpm->setObjectName(QStringLiteral("LblEditBpm"));
   LblEditBpm->setFont(Underlined(base));
-  LblEditBpm->setGeometry(Twips(4200, 840, 270, 195).adjusted(0, 0, 4, 0));
+  LblEditBpm->setGeometry(Twips(4200, 840, 270, 195));
   LblEditBpm->SetColours(QColor(0, 0, 255), QColor());
   LblEditBpm->setCursor(Qt::PointingHandCursor);
   LblEditBpm->setEnabled(false);
@@ -296,10 +324,11 @@ void FrmMain::ConnectHandlers() {
   for (int i = 0; i < 6; ++i) {
     const Arrow arrow = i < 3 ? Arrow::Minus : Arrow::Plus;
     const int index = i % 3;
-    holdTimers_[i] = new QTimer(this);
-    holdTimers_[i]->setSingleShot(true);
-    holdTimers_[i]->setInterval(0);
-    connect(holdTimers_[i], &QTimer::timeout, this, [this, arrow, index] { HoldPass(arrow, index); });
+    QTimer* timer = new QTimer(this);
+    timer->setSingleShot(true);
+    timer->setInterval(0);
+    connect(timer, &QTimer::timeout, this, [this, arrow, index] { HoldPass(arrow, index); });
+    holds_.at(i).timer = timer;
   }
 
   connect(MnuOpenWave, &QAction::triggered, this, &FrmMain::MnuOpenWave_Click);

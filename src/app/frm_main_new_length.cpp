@@ -8,19 +8,14 @@
 
 #include "app/button_label.h"
 #include "app/frm_main.h"
+#include "app/window_texts.h"
 #include "tempo/field_conversions.h"
 #include "tempo/field_messages.h"
+#include "tempo/limits.h"
 #include "tempo/span_size.h"
 #include "tempo/tempo_formulas.h"
 
 namespace tactoria {
-
-namespace {
-
-constexpr double kMaxFrames = std::numeric_limits<std::int32_t>::max();
-const QString kMaxFramesText = QStringLiteral("2147483647");
-
-}  // namespace
 
 void FrmMain::TxtNewSamp_Change() {
   const QString text = TxtNewSamp->text();
@@ -46,7 +41,7 @@ void FrmMain::TxtNewSamp_Change() {
   if (value > kMaxFrames) {
     ShowMessage(kOverflowTitle, kSamplesOverflow, MessageIcon::Information);
     bInternalChange = true;
-    SetText(TxtNewSamp, kMaxFramesText);
+    SetText(TxtNewSamp, QString::fromLatin1(kMaxFramesText));
     CaretToEnd(TxtNewSamp);
     NewSampClosingSteps();
     return;
@@ -80,7 +75,7 @@ void FrmMain::TxtNewSamp_Validate(bool& cancel) {
     invalid = value && *value == 0;
   }
   if (!invalid) return;
-  ShowInvalid(QStringLiteral("Samples invalid."));
+  ShowInvalid(kSamplesInvalid);
   SetText(TxtNewSamp, TxtOrgSamp->text());
   CaretToEnd(TxtNewSamp);
   cancel = true;
@@ -95,8 +90,7 @@ void FrmMain::UpdateSpanProps() {
 
 void FrmMain::LblEditBpm_Click() {
   LblEditBpm->SetColours(Qt::white, QColor());
-  const auto answer = dialogs_.InputBox(this, QStringLiteral("New Bpm"),
-                                        QStringLiteral("Enter new bpm value."), TxtNewBpm->text());
+  const auto answer = dialogs_.InputBox(this, kNewBpmTitle, kNewBpmPrompt, TxtNewBpm->text());
   if (answer && !answer->isEmpty()) {
     if (!IsNumeric(Std(*answer), style_)) {
       ShowInvalid(kInvalidNumeric);
@@ -112,12 +106,12 @@ void FrmMain::LblEditBpm_Click() {
       if (bars && beats) {
         const auto frames = CalcSamples(tempo, currentFormat_.sampleRate, *bars, *beats);
         const auto rounded = frames ? RoundToLong(*frames) : std::nullopt;
-        if (frames && *frames <= kMaxFrames && rounded) {
+        if (frames && static_cast<double>(*frames) <= kMaxFrames && rounded) {
           SetText(TxtNewSamp, ToText(LongToText(*rounded)));
         } else {
           // Too many frames, or none computable for so small a tempo.
           ShowMessage(kOverflowTitle, kSamplesOverflow, MessageIcon::Information);
-          SetText(TxtNewSamp, kMaxFramesText);
+          SetText(TxtNewSamp, QString::fromLatin1(kMaxFramesText));
           CaretToEnd(TxtNewSamp);
         }
       }
@@ -130,8 +124,8 @@ ButtonLabel* FrmMain::ArrowLabel(Arrow arrow, int index) const {
   return arrow == Arrow::Minus ? LblMinus.at(index) : LblPlus.at(index);
 }
 
-QTimer* FrmMain::HoldTimer(Arrow arrow, int index) const {
-  return holdTimers_.at((arrow == Arrow::Minus ? 0 : 3) + index);
+FrmMain::ArrowHold& FrmMain::Hold(Arrow arrow, int index) {
+  return holds_.at((arrow == Arrow::Minus ? 0 : 3) + index);
 }
 
 void FrmMain::ArrowStep(Arrow arrow, int index, double step) {
@@ -149,28 +143,30 @@ void FrmMain::ArrowMouseDown(Arrow arrow, int index, int button, int shift) {
   ShowArrowPressed(label, true);
   if (button == 0 || shift == 0) return;  // a plain press repeats nothing
   const double step = shift == 1 ? 1 : shift == 2 ? 16 : 0;
-  label->SetTag(QStringLiteral("1"));
-  holdSteps_.at((arrow == Arrow::Minus ? 0 : 3) + index) = step;
+  ArrowHold& hold = Hold(arrow, index);
+  hold.running = true;
+  hold.step = step;
   HoldPass(arrow, index);
 }
 
 void FrmMain::HoldPass(Arrow arrow, int index) {
-  ButtonLabel* label = ArrowLabel(arrow, index);
-  if (label->Tag().toDouble() == 0) return;
+  ArrowHold& hold = Hold(arrow, index);
+  if (!hold.running) return;
   // The release may have gone to a message box shown during the hold: the hold ends all the same.
   if (QGuiApplication::mouseButtons() == Qt::NoButton) {
     ArrowMouseUp(arrow, index);
     return;
   }
-  ArrowStep(arrow, index, holdSteps_.at((arrow == Arrow::Minus ? 0 : 3) + index));
+  ArrowStep(arrow, index, hold.step);
   // The next pass after the event loop has run once.
-  if (label->Tag().toDouble() != 0) HoldTimer(arrow, index)->start();
+  if (hold.running) hold.timer->start();
 }
 
 void FrmMain::ArrowMouseUp(Arrow arrow, int index) {
   ButtonLabel* label = ArrowLabel(arrow, index);
-  label->SetTag(QStringLiteral("0"));
-  HoldTimer(arrow, index)->stop();
+  ArrowHold& hold = Hold(arrow, index);
+  hold.running = false;
+  hold.timer->stop();
   ShowArrowPressed(label, false);
   // Called by the program while the button is still down: its release is then no click, as
   // when a message box takes it.

@@ -6,6 +6,7 @@
 #include "app/frm_main.h"
 #include "tempo/field_conversions.h"
 #include "tempo/field_messages.h"
+#include "tempo/limits.h"
 
 namespace tactoria {
 
@@ -40,10 +41,10 @@ void FrmMain::LblPhaser_Change() {
   }
   // The bound is an eighth of the new length; without a new length (no file) it is not checked.
   const auto frames = FieldDouble(TxtNewSamp);
-  if (frames && phaser > *frames / 8) {
+  if (frames && phaser > PhaserBound(*frames)) {
     ShowInvalid(kPhaserAboveBound);
     bInternalChange = true;
-    SetText(LblPhaser, ToText(DoubleToText(*frames / 8, style_)));
+    SetText(LblPhaser, ToText(DoubleToText(PhaserBound(*frames), style_)));
     PhaserClosingSteps();
     return;
   }
@@ -64,7 +65,7 @@ void FrmMain::PhaserClosingSteps() {
 
 void FrmMain::LblPhaser_Validate(bool& cancel) {
   if (LblPhaser->text().isEmpty()) {
-    ShowInvalid(QStringLiteral("Invalid phaser value."));
+    ShowInvalid(kInvalidPhaserValue);
     bInternalChange = true;
     SetText(LblPhaser, QStringLiteral("1"));
     bInternalChange = false;

@@ -16,6 +16,8 @@ FrmProgress::FrmProgress(QWidget* parent)
   setWindowTitle(QStringLiteral("Span Progress"));
   setModal(false);
   setFixedSize(289, 86);
+  // The boxes a span asks while it runs open beside this window, not over its label and bar.
+  setProperty("keepUncovered", true);
 
   lblProg_->setObjectName(QStringLiteral("LblProg"));
   lblProg_->setGeometry(8, 8, 273, 17);

@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <exception>
 #include <new>
-#include <random>
 
 #include "app/busy_state.h"
 #include "app/button_label.h"
@@ -24,8 +23,8 @@ constexpr const char* kPressedStyle = "color: rgb(40, 40, 40); background-color:
 
 // One generator for the whole program, seeded once; each draw is uniform in [0, 1).
 double NextUniform() {
-  static std::mt19937 generator{std::random_device{}()};
-  return static_cast<double>(generator()) / 4294967296.0;
+  static ShuffleRandom random(ShuffleRandom::FreshSeed());
+  return random();
 }
 
 // Shows an arrow label pressed (dark grey on white) or at rest (white on dark grey).

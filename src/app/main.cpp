@@ -6,6 +6,7 @@
 
 #include "app/app_icon.h"
 #include "app/frm_main.h"
+#include "app/product_name.h"
 #include "app/qsettings_store.h"
 #include "app/qt_user_dialogs.h"
 #include "app/start_options.h"
@@ -40,8 +41,8 @@ int main(int argc, char* argv[]) {
   const StartOptions options = tactoria::ParseStartOptions(Arguments(argc, argv));
   if (options.action == StartOptions::Action::UsageError) return UsageError(options.error);
 
-  QApplication::setOrganizationName(QStringLiteral("Tactoria"));
-  QApplication::setApplicationName(QStringLiteral("Tactoria"));
+  QApplication::setOrganizationName(tactoria::kProductName);
+  QApplication::setApplicationName(tactoria::kProductName);
   QApplication::setDesktopFileName(QStringLiteral("io.github.tactoria.tactoria"));
   QApplication::setWindowIcon(tactoria::AppIcon());
 

@@ -1,8 +1,9 @@
 #include "qsettings_store.h"
+#include "app/product_name.h"
 
 namespace tactoria {
 
-QSettingsStore::QSettingsStore() : settings_(QStringLiteral("Tactoria"), QStringLiteral("Tactoria")) {}
+QSettingsStore::QSettingsStore() : settings_(kProductName, kProductName) {}
 
 QString QSettingsStore::Value(const QString& section, const QString& key) const {
   return settings_.value(section + QLatin1Char('/') + key).toString();

@@ -4,12 +4,13 @@
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QScreen>
+#include <algorithm>
+#include "app/product_name.h"
 
 namespace tactoria {
 
 namespace {
-
-const QString kProductName = QStringLiteral("Tactoria");
 
 QString TitleOrProduct(const QString& title) {
   return title.isEmpty() ? kProductName : title;
@@ -29,6 +30,22 @@ QMessageBox::Icon BoxIcon(MessageIcon icon) {
   return QMessageBox::NoIcon;
 }
 
+// A window that shows progress (its dynamic property "keepUncovered" set) stays readable: a box
+// it owns opens below it, or above it where the screen ends.
+void KeepOwnerUncovered(QWidget& box, QWidget* parent) {
+  if (parent == nullptr || !parent->window()->property("keepUncovered").toBool()) return;
+  const QRect owner = parent->window()->frameGeometry();
+  box.ensurePolished();
+  box.adjustSize();
+  const QSize size = box.size().expandedTo(box.sizeHint());
+  QRect room = parent->window()->screen()->availableGeometry();
+  const int gap = 8;
+  QPoint at(owner.center().x() - size.width() / 2, owner.bottom() + 1 + gap);
+  if (at.y() + size.height() > room.bottom()) at.setY(owner.top() - gap - size.height());
+  at.setX(std::clamp(at.x(), room.left(), std::max(room.left(), room.right() - size.width())));
+  box.move(at);
+}
+
 std::optional<UserDialogs::FileChoice> RunFileDialog(QFileDialog& dialog) {
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   const QFileInfo chosen(dialog.selectedFiles().constFirst());
@@ -39,6 +56,7 @@ std::optional<UserDialogs::FileChoice> RunFileDialog(QFileDialog& dialog) {
 
 void QtUserDialogs::Message(QWidget* parent, const QString& title, const QString& text, MessageIcon icon) {
   QMessageBox box(BoxIcon(icon), TitleOrProduct(title), text, QMessageBox::Ok, parent);
+  KeepOwnerUncovered(box, parent);
   box.exec();
 }
 
@@ -46,6 +64,7 @@ Answer QtUserDialogs::Question(QWidget* parent, const QString& title, const QStr
   auto buttons = QMessageBox::Yes | QMessageBox::No;
   if (withCancel) buttons |= QMessageBox::Cancel;
   QMessageBox box(QMessageBox::NoIcon, TitleOrProduct(title), text, buttons, parent);
+  KeepOwnerUncovered(box, parent);
   switch (box.exec()) {
     case QMessageBox::Yes:
       return Answer::Yes;
@@ -71,6 +90,9 @@ std::optional<UserDialogs::FileChoice> QtUserDialogs::ChooseOpenFile(QWidget* pa
   QFileDialog dialog(parent, title, folder, filter);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setFileMode(QFileDialog::ExistingFile);
+  // A name typed without its extension ("loop" for loop.wav) is found, as the save dialog
+  // completes it.
+  dialog.setDefaultSuffix(QStringLiteral("wav"));
   return RunFileDialog(dialog);
 }
 

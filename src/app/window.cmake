@@ -4,6 +4,7 @@ configure_file(tactoria_version.h.in ${CMAKE_CURRENT_BINARY_DIR}/generated/app/t
 add_library(tactoria_app STATIC
   app_icon.cpp
   validation_filter.cpp
+  focus_returning_dialogs.cpp
   frm_about.cpp
   frm_main.cpp
   frm_main_layout.cpp

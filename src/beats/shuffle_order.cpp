@@ -11,6 +11,12 @@
 #include "wave/byte_buffer.h"
 
 namespace tactoria {
+
+std::uint64_t ShuffleRandom::FreshSeed() {
+  std::random_device device;
+  return static_cast<std::uint64_t>(device()) << 32 | device();
+}
+
 namespace {
 
 int FirstSelected(const ShuffleRows& rows) {

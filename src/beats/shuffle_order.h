@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <random>
 #include <span>
 #include <string>
 #include <vector>
@@ -38,6 +39,20 @@ using RowSwap = std::function<void(int a, int b)>;
 // the move does not fit; true when it was carried out (also with no row selected).
 bool MoveSelectionDown(ShuffleRows& rows, const RowSwap& swapped = {});
 bool MoveSelectionUp(ShuffleRows& rows, const RowSwap& swapped = {});
+
+// The source of Randomize's uniform values in [0, 1), for the window and the command-line tool
+// alike: a 64-bit Mersenne Twister whose top 53 bits make each value, so one seed gives one
+// order on every platform.
+class ShuffleRandom {
+ public:
+  explicit ShuffleRandom(std::uint64_t seed) : generator_(seed) {}
+  // A seed from the system's entropy source.
+  static std::uint64_t FreshSeed();
+  double operator()() { return static_cast<double>(generator_() >> 11) * 0x1.0p-53; }
+
+ private:
+  std::mt19937_64 generator_;
+};
 
 // For i = 0 .. n-1: r = round-half-even(uniform() x (n - 1)); exchange rows i and r.
 // `step` runs after each exchange with i (progress and event processing).

@@ -6,7 +6,6 @@
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <optional>
-#include <random>
 #include <string>
 #include <string_view>
 
@@ -20,6 +19,7 @@
 #include "process/sound_routines.h"
 #include "process/time_stretch_render.h"
 #include "tempo/field_conversions.h"
+#include "tempo/limits.h"
 #include "tempo/span_size.h"
 #include "tempo/tempo_formulas.h"
 #include "wave/four_cc.h"
@@ -80,16 +80,6 @@ nlohmann::ordered_json JsonNumber(const std::string& text) {
   return JsonNumber(*value);
 }
 
-double UniformFrom(std::mt19937_64& generator) {
-  // The top 53 bits give every double in [0, 1) on a 2^-53 grid, the same on every platform.
-  return static_cast<double>(generator() >> 11) * 0x1.0p-53;
-}
-
-std::uint64_t FreshSeed() {
-  std::random_device device;
-  return static_cast<std::uint64_t>(device()) << 32 | device();
-}
-
 // One run of save, span or mix on an opened and validated IN.
 class EditJob {
  public:
@@ -146,7 +136,7 @@ class EditJob {
       const std::optional<float> samples =
           CalcSamples(static_cast<float>(*edits_.bpm), Format().sampleRate, static_cast<float>(edits_.bars),
                       static_cast<float>(edits_.beats));
-      if (!samples || static_cast<double>(*samples) > std::numeric_limits<std::int32_t>::max()) {
+      if (!samples || static_cast<double>(*samples) > kMaxFrames) {
         return Report(Err(), kExitUsage, std::string("--bpm: ") + kSamplesOverflow, kOverflowTitle);
       }
       newFrames_ = RoundToLong(*samples);
@@ -157,7 +147,7 @@ class EditJob {
     if (edits_.phaser) {
       const double frames = newFrames_ ? static_cast<double>(*newFrames_)
                                        : static_cast<double>(Data().size()) / Format().blockAlign;
-      const double bound = frames / 8;
+      const double bound = PhaserBound(frames);
       if (*edits_.phaser > bound) {
         return Report(Err(), kExitUsage,
                       std::string("--phaser: ") + kPhaserAboveBound + " The bound here is " +
@@ -179,7 +169,7 @@ class EditJob {
     if (edits_.order) {
       order = *edits_.order;
     } else {
-      const std::uint64_t seed = edits_.seed ? *edits_.seed : FreshSeed();
+      const std::uint64_t seed = edits_.seed ? *edits_.seed : ShuffleRandom::FreshSeed();
       Err() << "tactoria-cli: shuffle seed " << seed << "\n";
       order = ShuffledOrder(edits_.beats, edits_.bars, seed);
     }
@@ -365,8 +355,8 @@ std::vector<std::int32_t> ShuffledOrder(double beats, double bars, std::uint64_t
   const std::optional<std::int32_t> roundedBars = RoundToLong(bars);
   const std::optional<std::int32_t> roundedBeats = RoundToLong(beats);
   ShuffleRows rows = ShuffleRows::Loaded(roundedBars.value_or(0), roundedBeats.value_or(0));
-  std::mt19937_64 generator(seed);
-  RandomizeOrder(rows, [&generator] { return UniformFrom(generator); });
+  ShuffleRandom random(seed);
+  RandomizeOrder(rows, [&random] { return random(); });
   return rows.order;
 }
 

@@ -11,6 +11,7 @@
 #include "keep_pitch_option.h"
 #include "cli_play_options.h"
 #include "tempo/field_conversions.h"
+#include "tempo/limits.h"
 
 #ifndef TACTORIA_VERSION
 #define TACTORIA_VERSION "unknown"
@@ -101,7 +102,7 @@ std::optional<std::int32_t> ParseFrames(const std::string& text, UsageError& err
   if (!value) return std::nullopt;
   if (*value <= 0) {
     error.text = std::string("--frames: ") + kSamplesMustBeAboveZero;
-  } else if (*value > std::numeric_limits<std::int32_t>::max()) {
+  } else if (*value > kMaxFrames) {
     error.text = std::string("--frames: ") + kSamplesOverflow;
   } else if (*value != std::floor(*value)) {
     error.text = "--frames: the frame count must be a whole number.";
@@ -158,9 +159,9 @@ bool IsPermutation(const std::vector<std::int32_t>& order) {
 
 std::optional<EditOptions> ConvertEdits(const RawEdits& raw, Job job, UsageError& error) {
   EditOptions edits;
-  const std::optional<double> beats = ParseBeatsOrBars("--beats", raw.beats, 32, error);
+  const std::optional<double> beats = ParseBeatsOrBars("--beats", raw.beats, kMaxBeatsPerBar, error);
   if (!beats) return std::nullopt;
-  const std::optional<double> bars = ParseBeatsOrBars("--bars", raw.bars, 4096, error);
+  const std::optional<double> bars = ParseBeatsOrBars("--bars", raw.bars, kMaxBars, error);
   if (!bars) return std::nullopt;
   edits.beats = *beats;
   edits.bars = *bars;

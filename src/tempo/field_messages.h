@@ -12,6 +12,8 @@ inline constexpr const char* kInvalidBeatsValue = "Invalid beat(s) value.";
 inline constexpr const char* kSamplesMustBeAboveZero = "Invalid. Value must be greater than 0.";
 inline constexpr const char* kOverflowTitle = "Error: Overflow";
 inline constexpr const char* kSamplesOverflow = "Invalid. The samples value has overflowed.";
+inline constexpr const char* kSamplesInvalid = "Samples invalid.";
+inline constexpr const char* kInvalidPhaserValue = "Invalid phaser value.";
 inline constexpr const char* kPhaserAboveBound = "Invalid. Value cannot be greater than the (samples / 8).";
 
 }  // namespace tactoria

@@ -91,42 +91,6 @@ TEST_F(FieldsTest, RejectedInputShowsOneMessageThenTheCorrectedText) {
   EXPECT_FALSE(window->InternalChange());
 }
 
-TEST_F(FieldsTest, LeavingAnEmptyOrZeroFieldRestoresItAndKeepsTheFocus) {
-  Check("ChkPhaser")->click();
-  Paste("TxtNewSamp", "100");
-  const std::tuple<const char*, QString, QString, QString> cases[] = {
-      {"TxtBars", "0", "Invalid beat(s) value.", "1"},
-      {"TxtBeats", "", "Invalid beat(s) value.", "4"},
-      {"TxtNewSamp", "", "Samples invalid.", "88200"},
-      {"LblPhaser", "", "Invalid phaser value.", "1"},
-      {"TxtBars", "2", "", "2"},  // a valid text lets the focus go
-  };
-  for (const auto& [name, text, message, restored] : cases) {
-    QLineEdit* field = Field(name);
-    field->setFocus();
-    ASSERT_TRUE(field->hasFocus());
-    Retype(name, text);
-    EXPECT_TRUE(TakeMessages().isEmpty()) << name;
-    QTest::keyClick(field, Qt::Key_Tab);
-    EXPECT_EQ(TakeMessages(), message.isEmpty() ? QStringList{} : QStringList{message}) << name;
-    EXPECT_EQ(field->text(), restored);
-    EXPECT_EQ(field->hasFocus(), !message.isEmpty()) << name;
-  }
-  EXPECT_EQ(Text("TxtNewBytes"), "352800");  // the restored length was recalculated
-
-  // A click on another control is no click while the field keeps the focus.
-  Field("TxtNewSamp")->setFocus();
-  Retype("TxtNewSamp", "");
-  auto* reverse = Check("ChkReverse");
-  const QPoint box = reverse->mapTo(window.get(), QPoint(6, 6));
-  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, box);
-  EXPECT_EQ(TakeMessages(), QStringList{"Samples invalid."});
-  EXPECT_TRUE(Field("TxtNewSamp")->hasFocus());
-  EXPECT_FALSE(reverse->isChecked());
-  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, box);
-  EXPECT_TRUE(reverse->isChecked());
-}
-
 TEST_F(FieldsTest, RenderSettingsFollowTheFields) {
   const auto render = [&] {
     const RenderSettings r = window->CurrentRenderSettings();

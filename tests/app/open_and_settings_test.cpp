@@ -1,11 +1,11 @@
 // Start-up, opening and refusing files, the file dialogs, the remembered folders, About.
 #include <QAction>
+#include <QDir>
 #include <QLabel>
 #include <QPlainTextEdit>
 
 #include "app/frm_about.h"
 #include "app/tactoria_version.h"
-#include "wave/wave_validation.h"
 #include "window_fixture.h"
 
 namespace tactoria::testing {
@@ -49,18 +49,11 @@ TEST_F(OpenTest, RefusalsLeaveThePreviousFileOpen) {
   const vbMediaFile* opened = window->CurrentWave();
   dialogs.Clear();
 
-  const Bytes pcm = PcmFormat(2, 44100, 16);
-  Bytes extended = pcm;
-  extended.resize(18);
-  const QString unsupported = "Unsupported Format|This application only supports WAVE PCM FORMAT.";
+  // A file the checks refuse and one that cannot be read (each message: the wave tests).
   const std::pair<Bytes, QString> cases[] = {
-      {RiffBytes({}), unsupported},
-      {RiffBytes({{"fmt ", extended}, {"data", Ramp(8)}}), unsupported},
-      {RiffBytes({{"fmt ", pcm}, {"data", Ramp(8)}}, {"Riff"}), "Error: Invalid File|Invalid riff file."},
-      {RiffBytes({{"fmt ", pcm}, {"data", Ramp(7)}}),
+      {RiffBytes({{"fmt ", PcmFormat(2, 44100, 16)}, {"data", Ramp(7)}}),
        "BlockAlign Error|The block alignment in this wave file is invalid."},
       {Ramp(6), "Error: -1|Unkown error"},
-      {RiffBytes({{"fmt ", pcm}}), QString(kNoDataTitle) + "|" + kNoDataMessage},
   };
   for (const auto& [bytes, message] : cases) {
     WriteBytes(dir / "bad.wav", bytes);
@@ -112,10 +105,12 @@ TEST_F(OpenTest, FileDialogsBuildPathsAndAskBeforeOverwriting) {
   EXPECT_EQ(dialogs.unexpected, 0);
 }
 
-TEST_F(OpenTest, RememberedFoldersSurviveARestart) {
+TEST_F(OpenTest, RememberedFoldersSurviveARestartAndUnusableOnesOpenAtHome) {
   EXPECT_EQ(window->OpenFolder(), "");
   Open(WriteWave("loop.wav", 100));
-  dialogs.saveChoices = {UserDialogs::FileChoice{"/saved", "out.wav"}};
+  const QString saved = QString::fromStdString(dir / "saved");
+  QDir().mkpath(saved);
+  dialogs.saveChoices = {UserDialogs::FileChoice{saved, "out.wav"}};
   window->ShowSave();
   window->close();
 
@@ -127,8 +122,23 @@ TEST_F(OpenTest, RememberedFoldersSurviveARestart) {
   window->ShowSave();
   ASSERT_EQ(dialogs.shown.size(), 2u);
   EXPECT_EQ(dialogs.shown[0].text, QString::fromStdString(dir.path().string()));  // initial folders
-  EXPECT_EQ(dialogs.shown[1].text, "/saved");
+  EXPECT_EQ(dialogs.shown[1].text, saved);
   EXPECT_EQ(settings.Value("UserSection", "UserOpenFilePath"), QString::fromStdString(dir.path().string()));
+
+  // A folder that is gone, a file, or a kernel folder (listing it can hang): the dialog opens
+  // at home, and the setting keeps what was chosen.
+  const QString file = WriteWave("plain.wav", 1);
+  for (const QString& remembered :
+       {saved + "/gone", file, QString("/proc/self"), QString("/sys"), QString("/dev/")}) {
+    dialogs.Clear();
+    dialogs.saveChoices = {UserDialogs::FileChoice{remembered, "x.wav"}, std::nullopt};
+    window->ShowSave();
+    window->ShowSave();
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].text, QDir::homePath()) << qPrintable(remembered);
+    window->SaveUserSettings();
+    EXPECT_EQ(settings.Value("UserSection", "UserSaveFilePath"), remembered);
+  }
 }
 
 TEST(AboutTest, ShowsTheVersionAndClosesOnEscape) {

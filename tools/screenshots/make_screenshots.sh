@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the screenshot tools and redraws docs/window.png, docs/walkthrough-*.png and docs/preview.png
+# Builds the screenshot tools and redraws docs/window.png (96 and 144 dpi), docs/walkthrough-*.png and
+# docs/preview.png
 # under Xvfb.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
@@ -8,5 +9,8 @@ cmake -S "$root" -B "$build" -DTACTORIA_BUILD_SCREENSHOTS=ON -DTACTORIA_BUILD_BE
 cmake --build "$build" --target app_screenshot preview_screenshot -j"$(nproc)"
 shot=(xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$build/tools/screenshots/app_screenshot")
 "${shot[@]}" "$root/docs/window.png"
+# The same window at 144 dpi.
+QT_SCALE_FACTOR=1.5 xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" "$build/tools/screenshots/app_screenshot" \
+  "$root/docs/window-144dpi.png"
 "${shot[@]}" --walkthrough "$root/docs"
 xvfb-run -a -s "-screen 0 1600x700x24 -dpi 96" "$build/tools/screenshots/preview_screenshot" "$root/docs/preview.png"
