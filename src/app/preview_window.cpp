@@ -6,8 +6,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -70,9 +70,9 @@ PreviewWindow::PreviewWindow(MainWindowState& main, SettingsStore& settings, QWi
   status_->setObjectName(QStringLiteral("PreviewStatus"));
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   // The keys belong to the window: a focused button must not take Space for itself.
-  for (QWidget* w : {static_cast<QWidget*>(play_), static_cast<QWidget*>(loop_),
-                     static_cast<QWidget*>(original_), static_cast<QWidget*>(keepPitch_),
-                     static_cast<QWidget*>(scroll_)}) {
+  for (QWidget* w :
+       {static_cast<QWidget*>(play_), static_cast<QWidget*>(loop_), static_cast<QWidget*>(original_),
+        static_cast<QWidget*>(keepPitch_), static_cast<QWidget*>(scroll_)}) {
     w->setFocusPolicy(Qt::NoFocus);
   }
 

@@ -6,8 +6,8 @@
 
 #include "cli_options.h"
 #include "wave/byte_buffer.h"
-#include "wave/wave_format.h"
 #include "wave/safe_write.h"
+#include "wave/wave_format.h"
 
 namespace tactoria::cli {
 

@@ -8,8 +8,8 @@
 
 #include "beats/shuffle_order.h"
 #include "cli_messages.h"
-#include "keep_pitch_option.h"
 #include "cli_play_options.h"
+#include "keep_pitch_option.h"
 #include "tempo/field_conversions.h"
 #include "tempo/limits.h"
 

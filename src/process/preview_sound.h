@@ -26,7 +26,8 @@ struct PreviewSource {
 
 // One fixed sound the preview draws and plays: the render of a source with given settings
 // (the output commands' render plan, gathered on demand, so a new length costs no pass over the
-// data; with the pitch kept, the plan reads the stretch made once here) or the source itself. Immutable once made, so it can be shared between threads.
+// data; with the pitch kept, the plan reads the stretch made once here) or the source itself. Immutable once
+// made, so it can be shared between threads.
 class PreviewSound {
  public:
   // The render, or the failure the output commands would report.
