@@ -2,16 +2,11 @@
 # Installs the build into a temporary prefix and checks the tree: programs, desktop entry and
 # metainfo (with the real validators), icons, manual pages.
 # Usage: check_install.sh BUILD_DIR SOURCE_DIR
-set -u
+source "$(dirname "$0")/check_common.sh"
 build=$1
 source=$2
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
 
@@ -90,8 +85,4 @@ done
 [ "$("$prefix/bin/tactoria" --version)" = "$("$cli" --version | sed 's/tactoria-cli/tactoria/')" ] ||
   fail "the two programs give different versions"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failures"
-  exit 1
-fi
-echo "install tree OK"
+finish "install tree OK"
