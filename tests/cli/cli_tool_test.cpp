@@ -168,15 +168,13 @@ TEST_F(CliTool, UsageErrorsExitTwoAndWriteNothing) {
 
 TEST_F(CliTool, RefusedFilesExitOneWithTheWindowsMessage) {
   const auto format = [](unsigned tag) { return RiffChunk{"fmt ", PcmFormat(2, 44100, 16, tag)}; };
-  const std::string header = dir_ / "header.wav", tag = dir_ / "tag.wav", align = dir_ / "align.wav";
-  WriteBytes(header, RiffBytes({format(1), {"data", Ramp(8)}}, {"Riff"}));
+  // The first file and the second one of a mix (every message: the wave tests).
+  const std::string tag = dir_ / "tag.wav", align = dir_ / "align.wav";
   WriteBytes(tag, RiffBytes({format(3), {"data", Ramp(8)}}));
   WriteBytes(align, PcmWave(Ramp(6)));
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
-      {{"info", header}, "Invalid riff file."},
       {{"mix", in_, tag, out_}, "This application only supports WAVE PCM FORMAT."},
       {{"save", align, out_}, "The block alignment in this wave file is invalid."},
-      {{"save", dir_ / "missing.wav", out_}, "Unable to open wave file. Maybe open by another application."},
   };
   for (const auto& [args, message] : cases) {
     const ToolRun run = RunTool(args);

@@ -40,7 +40,8 @@ grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" || fai
 grep -q '<binary>tactoria-cli</binary>' "$metainfo" || fail "metainfo: provides tactoria-cli"
 grep -q '<release version="[0-9.]*"' "$metainfo" || fail "metainfo: release"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "metainfo: launchable"
-readme_pictures=$(grep -o '(docs/[^)]*\.png)' "$source/README.md" | tr -d '()' | sort -u)
+# Pictures shown in the README (![...](docs/...)), not files it links to.
+readme_pictures=$(grep -o '!\[[^]]*\](docs/[^)]*\.png)' "$source/README.md" | grep -o 'docs/[^)]*\.png' | sort -u)
 meta_pictures=$(grep -o 'docs/[^<]*\.png' "$metainfo" | sort -u)
 [ -n "$readme_pictures" ] && [ "$readme_pictures" = "$meta_pictures" ] ||
   fail "metainfo screenshots differ from the README's: $meta_pictures"

@@ -11,7 +11,6 @@
 
 #include "app/audio_feed.h"
 #include "app/audio_player.h"
-#include "beats/beat_grid.h"
 #include "preview_test_env.h"
 #include "process/preview_sound.h"
 
@@ -32,12 +31,6 @@ std::shared_ptr<const PreviewSound> Rendered(const PreviewSource& source, std::i
   RenderSettings settings;
   settings.newFrames = frames;
   return std::get<std::shared_ptr<const PreviewSound>>(PreviewSound::Render(source, settings));
-}
-
-Bytes Frames(const PreviewSound& sound, std::int64_t first, std::int64_t end) {
-  const Bytes all = sound.Copy();
-  return Bytes(all.begin() + static_cast<std::ptrdiff_t>(first * kFrame),
-               all.begin() + static_cast<std::ptrdiff_t>(end * kFrame));
 }
 
 // Where `part` starts inside `stream`, or npos.
@@ -63,16 +56,13 @@ class PlaybackTest : public ::testing::Test {
   // Plays once and waits until the sink has played all of it (the player drains before it ends).
   // `busyMs`: the user-interface thread is held up that long meanwhile (a slow paint), which
   // must not leave the output without data.
-  void PlayOnce(std::shared_ptr<const PreviewSound> sound, std::int64_t first = 0,
-                std::optional<std::int64_t> end = std::nullopt, int busyMs = 0) {
+  void PlayOnce(std::shared_ptr<const PreviewSound> sound, int busyMs) {
     player.SetLoop(false);
-    player.SetSound(std::move(sound), first, end);
+    player.SetSound(std::move(sound));
     QSignalSpy finished(&player, &AudioPlayer::Finished);
     ASSERT_TRUE(player.Play()) << player.LastError().toStdString();
-    if (busyMs > 0) {
-      QTest::qWait(60);
-      QThread::msleep(static_cast<unsigned long>(busyMs));
-    }
+    QTest::qWait(60);
+    QThread::msleep(static_cast<unsigned long>(busyMs));
     ASSERT_TRUE(finished.wait(15000));
     QTest::qWait(200);
   }
@@ -94,15 +84,8 @@ TEST_F(PlaybackTest, SinkReceivesTheRenderBitExact) {
   const PreviewSource source = RandomSource(13000, 1);
   const auto sound = Rendered(source, 17321);  // a longer loop: frames repeat, in render order
   ASSERT_TRUE(player.Problem(sound->format()).isEmpty()) << player.Problem(sound->format()).toStdString();
-  PlayOnce(sound, 0, std::nullopt, 150);
+  PlayOnce(sound, 150);
   ExpectExactlyOnce(testing::g_pulse->Received(), sound->Copy());
-}
-
-TEST_F(PlaybackTest, BeatPlaysAlone) {
-  const auto sound = Rendered(RandomSource(20000, 2), 18003);
-  const BeatGrid grid = MakeBeatGrid(sound->bytes(), 4, 4, 4);
-  PlayOnce(sound, grid.BeatStart(2), grid.BeatStart(3));
-  ExpectExactlyOnce(testing::g_pulse->Received(), Frames(*sound, grid.BeatStart(2), grid.BeatStart(3)));
 }
 
 // A new length while looping: the stream is the old loop up to some frame, then the new one from
