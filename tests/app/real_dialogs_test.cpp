@@ -29,7 +29,7 @@ void WhenModal(std::function<void(QWidget*)> answer) {
 
 TEST(RealDialogsTest, OpenFindsANameTypedWithoutItsExtension) {
   TempDir dir;
-  WriteBytes(dir / "loop.wav", RiffBytes({{"fmt ", PcmFormat(2, 44100, 16)}, {"data", Ramp(8)}}));
+  WriteBytes(dir / "loop.wav", PcmWave(Ramp(8)));
   const QString folder = QString::fromStdString(dir.path().string());
   WhenModal([](QWidget* dialog) {
     auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");

@@ -42,7 +42,7 @@ class WindowTest : public ::testing::Test {
   // A 16-bit PCM file of `frames` frames, every byte counting up.
   QString WriteWave(const std::string& name, int frames, int channels = 2, int rate = 44100) {
     const auto size = static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels) * 2;
-    WriteBytes(dir / name, RiffBytes({{"fmt ", PcmFormat(channels, rate, 16)}, {"data", Ramp(size)}}));
+    WriteBytes(dir / name, PcmWave(Ramp(size), channels, rate));
     return QString::fromStdString(dir / name);
   }
 
@@ -103,8 +103,3 @@ class LoopTest : public WindowTest {
 };
 
 }  // namespace tactoria::testing
-
-// Readable QStrings in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) {
-  *out << '"' << text.toStdString() << '"';
-}

@@ -1,7 +1,7 @@
 #pragma once
 
 // The main window as the output commands see it, the files given to them, and an independent
-// reader (libsndfile) for what they write.
+// reader (libsndfile) for what they write (where no bytes built here are compared).
 #include <gtest/gtest.h>
 #include <sndfile.h>
 
@@ -14,10 +14,6 @@
 #include "support/riff_builder.h"
 #include "support/scripted_dialogs.h"
 #include "wave/wave_validation.h"
-
-inline void PrintTo(const QString& text, std::ostream* os) {
-  *os << '"' << text.toStdString() << '"';
-}
 
 namespace tactoria::testing {
 
@@ -59,7 +55,7 @@ inline Bytes Samples16(const std::vector<int>& samples) {
 
 // A 16-bit PCM file of "fmt " and "data" only.
 inline Bytes Wave16(int channels, int rate, const std::vector<int>& samples) {
-  return RiffBytes({{"fmt ", PcmFormat(channels, rate, 16)}, {"data", Samples16(samples)}});
+  return PcmWave(Samples16(samples), channels, rate);
 }
 
 // The samples of a 16-bit PCM file as libsndfile reads them; none when it cannot.

@@ -8,20 +8,13 @@ namespace {
 using SaveMixTest = OutputTest;
 
 TEST_F(SaveMixTest, SaveAsWritesFormatAndRenderedDataOrNothing) {
-  const auto stereo = [](const std::vector<int>& frames) {  // frame f holds 10f+1 and 10f+2
-    std::vector<int> samples;
-    for (int f : frames) samples.insert(samples.end(), {f * 10 + 1, f * 10 + 2});
-    return samples;
-  };
-  // Channels, the samples opened, the render, the samples written.
+  // Channels, the samples opened, the render (its steps: the render tests), the samples written.
   const std::vector<std::tuple<int, std::vector<int>, RenderSettings, std::vector<int>>> cases{
       {1, {100, -200, 300, -400, 500}, {}, {100, -200, 300, -400, 500}},
-      {1, {10, 20, 30, 40}, {7, std::nullopt, false}, {10, 10, 20, 30, 30, 30, 40}},
-      // Phaser 1 on stereo is an offset of 4 frames (odd frames 1, 3, 5 take 4, 6, 8), then reverse.
       {2,
-       stereo({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}),
-       {std::nullopt, 1.0, true},
-       stereo({9, 8, 7, 6, 8, 4, 6, 2, 4, 0})},
+       {10, 11, 20, 21, 30, 31, 40, 41},
+       {7, std::nullopt, true},
+       {40, 41, 30, 31, 30, 31, 30, 31, 20, 21, 10, 11, 10, 11}},
   };
   for (const auto& [channels, in, render, out] : cases) {
     const RiffChunk format{"fmt ", PcmFormat(channels, 22050, 16)};
@@ -30,10 +23,9 @@ TEST_F(SaveMixTest, SaveAsWritesFormatAndRenderedDataOrNothing) {
     ChooseSave("out.wav");
     window.commands.SaveAs();
     EXPECT_EQ(ReadBytes(dir / "out.wav"), Wave16(channels, 22050, out));  // only "fmt " and "data"
-    EXPECT_EQ(Snd(dir / "out.wav"), out);
     std::filesystem::remove(dir / "out.wav");
   }
-  EXPECT_EQ(Log(), QStringList(3, "save"));
+  EXPECT_EQ(Log(), QStringList(2, "save"));
 
   // Cancel, a render failure, a folder that does not exist: the dialogs shown.
   const std::tuple<std::string, std::optional<int>, QStringList> failures[] = {
@@ -68,7 +60,6 @@ TEST_F(SaveMixTest, MixToWritesIntoTheSecondFileOrRefuses) {
   window.commands.MixTo();
   // R0, S1, R2, S3, S4, S5, every chunk of the second file kept; the second file unchanged.
   EXPECT_EQ(ReadBytes(dir / "mix.wav"), second({1, 12, 3, 14, 15, 16}));
-  EXPECT_EQ(Snd(dir / "mix.wav"), (std::vector<int>{1, 12, 3, 14, 15, 16}));
   EXPECT_EQ(ReadBytes(dir / "second.wav"), second({11, 12, 13, 14, 15, 16}));
   EXPECT_EQ(Log(), (QStringList{"open|Select a file to mix to", "save|Select a file to save the mix"}));
   EXPECT_TRUE(Released());
@@ -78,9 +69,7 @@ TEST_F(SaveMixTest, MixToWritesIntoTheSecondFileOrRefuses) {
       "message|Invalid Format Difference|Unable to mix to this file. Wave format is different "
       "to the current open file.|exclamation";
   const std::vector<std::pair<Bytes, QString>> refusals{
-      {Wave16(1, 44100, {1, 2}), format},
-      {Wave16(2, 22050, {1, 2}), format},
-      {RiffBytes({{"fmt ", PcmFormat(1, 22050, 8)}, {"data", Ramp(2)}}), format},
+      {Wave16(1, 44100, {1, 2}), format},  // each field compared: the render tests
       {RiffBytes({{"data", Ramp(1)}}, {"RIFF", "TEXT"}),
        "message|Error: Invalid File|Invalid wave file.|critical"},
       {Wave16(1, 22050, {1, 2}), "save|Select a file to save the mix"},  // and cancelled

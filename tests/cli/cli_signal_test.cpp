@@ -47,7 +47,7 @@ int ExitStatus(pid_t pid) {
 
 TEST(CliSignals, RemoveTheTemporaryFilesAndExitWith128PlusTheSignal) {
   TempDir scratch, dir;
-  const Bytes wave = RiffBytes({{"fmt ", PcmFormat(2, 44100, 16)}, {"data", Ramp(4000)}});
+  const Bytes wave = PcmWave(Ramp(4000));
   WriteBytes(dir / "in.wav", wave);
   WriteBytes(dir / "out.wav", Ramp(9));
   const std::vector<std::string> save{"save", dir / "in.wav", dir / "out.wav", "--force", "--reverse"};

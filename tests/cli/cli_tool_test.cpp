@@ -2,62 +2,21 @@
 // it writes is compared byte for byte with files built here, not read back by the program's reader.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-
 #include <algorithm>
-#include <cstdlib>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "cli_jobs.h"
-#include "support/failing_sink.h"
-#include "support/riff_builder.h"
+#include "support/sound_measures.h"
+#include "support/tool_run.h"
 
 namespace tactoria::testing {
 namespace {
 
 using ::testing::HasSubstr;
 
-struct ToolRun {
-  int status = -1;  // -1 when the tool did not exit normally
-  std::string out;
-  std::string err;
-};
-
-std::string Text(const Bytes& bytes) {
-  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-}
-
-// Every argument is quoted, so names such as "loop[3].wav" reach the tool as written.
-ToolRun RunTool(const std::vector<std::string>& args) {
-  const TempDir scratch;
-  std::string command = "'" TACTORIA_CLI_PATH "'";
-  for (const std::string& arg : args) command += " '" + arg + "'";
-  command += " >" + (scratch / "out") + " 2>" + (scratch / "err");
-  const int status = std::system(command.c_str());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Text(ReadBytes(scratch / "out")),
-          Text(ReadBytes(scratch / "err"))};
-}
-
-// A PCM wave file of "fmt " and "data" only: what the tool writes for Save As.
-Bytes WaveBytes(const Bytes& data, int channels = 2, int sampleRate = 44100, int bits = 16,
-                const RiffOptions& options = {}) {
-  return RiffBytes({{"fmt ", PcmFormat(channels, sampleRate, bits)}, {"data", data}}, options);
-}
-
-// The frames of `source` (frames of `blockAlign` bytes) in the order given.
-Bytes PickFrames(const Bytes& source, const std::vector<int>& frames, int blockAlign = 4) {
-  Bytes out;
-  for (int frame : frames) {
-    const auto first = source.begin() + static_cast<std::ptrdiff_t>(frame) * blockAlign;
-    out.insert(out.end(), first, first + blockAlign);
-  }
-  return out;
-}
-
 class CliTool : public ::testing::Test {
  protected:
-  void SetUp() override { Input(WaveBytes(Ramp(64))); }  // 16 frames of 4 bytes
+  void SetUp() override { Input(PcmWave(Ramp(64))); }  // 16 frames of 4 bytes
   std::string Input(const Bytes& bytes) {
     WriteBytes(in_, bytes);
     return in_;
@@ -80,19 +39,19 @@ TEST_F(CliTool, SaveRendersInTheWindowsOrder) {
   // Unchanged: only "fmt " and "data", the header id as read.
   const Bytes in =
       RiffBytes({{"LIST", Ramp(5)}, {"fmt ", PcmFormat(2, 44100, 16)}, {"data", four}}, {"riff"});
-  EXPECT_EQ(Save(in, {}), WaveBytes(four, 2, 44100, 16, {"riff"}));
-  EXPECT_EQ(Save(WaveBytes(four), {"--frames", "7"}), WaveBytes(PickFrames(four, {0, 0, 1, 2, 2, 2, 3})));
+  EXPECT_EQ(Save(in, {}), PcmWave(four, 2, 44100, 16, {"riff"}));
+  EXPECT_EQ(Save(PcmWave(four), {"--frames", "7"}), PcmWave(PickFrames(four, 4, {0, 0, 1, 2, 2, 2, 3})));
   // 13 bars of 1 beat at 5292000 bpm are 6.5 frames, rounded half to even.
-  EXPECT_EQ(Save(WaveBytes(four), {"--bpm", "5292000", "--bars", "13", "--beats", "1"}),
-            WaveBytes(PickFrames(four, {0, 1, 1, 2, 2, 3})));
+  EXPECT_EQ(Save(PcmWave(four), {"--bpm", "5292000", "--bars", "13", "--beats", "1"}),
+            PcmWave(PickFrames(four, 4, {0, 1, 1, 2, 2, 3})));
   // Phaser value 1 is an offset of 4 frames; the phased sound is then reversed.
-  EXPECT_EQ(Save(WaveBytes(sixteen), {"--phaser", "1", "--reverse"}),
-            WaveBytes(PickFrames(sixteen, {15, 14, 13, 12, 14, 10, 12, 8, 10, 6, 8, 4, 6, 2, 4, 0})));
+  EXPECT_EQ(Save(PcmWave(sixteen), {"--phaser", "1", "--reverse"}),
+            PcmWave(PickFrames(sixteen, 4, {15, 14, 13, 12, 14, 10, 12, 8, 10, 6, 8, 4, 6, 2, 4, 0})));
   // 16-bit mono in 4 blocks of 250 bytes; the 2 bytes left over are zeroed.
   const Bytes mono = Ramp(1002);
-  Bytes blocks = PickFrames(mono, {2, 0, 3, 1}, 250);
+  Bytes blocks = PickFrames(mono, 250, {2, 0, 3, 1});
   blocks.resize(1002);
-  EXPECT_EQ(Save(WaveBytes(mono, 1), {"--order", "3,1,4,2"}), WaveBytes(blocks, 1));
+  EXPECT_EQ(Save(PcmWave(mono, 1), {"--order", "3,1,4,2"}), PcmWave(blocks, 1));
 
   // An existing output is replaced only with --force.
   const Bytes former = Ramp(7, 200);
@@ -105,7 +64,7 @@ TEST_F(CliTool, SaveRendersInTheWindowsOrder) {
 
 TEST_F(CliTool, SpanWritesEveryBeatOrNone) {
   const Bytes data = Ramp(40);  // 10 frames in 4 beats: 2 frames each, 2 left over
-  std::vector<std::string> span{"span", Input(WaveBytes(data)), dir_ / "loop.wav", "--beats", "4"};
+  std::vector<std::string> span{"span", Input(PcmWave(data)), dir_ / "loop.wav", "--beats", "4"};
   const auto beat = [&](int n) { return dir_ / ("loop[" + std::to_string(n) + "].wav"); };
   const Bytes former = Ramp(3, 100);
   WriteBytes(beat(3), former);
@@ -122,9 +81,10 @@ TEST_F(CliTool, SpanWritesEveryBeatOrNone) {
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(dir_.Names().size(), 5u);
   for (int n = 1; n <= 4; ++n)
-    EXPECT_EQ(ReadBytes(beat(n)), WaveBytes(PickFrames(data, {2 * n - 2, 2 * n - 1})));
+    EXPECT_EQ(ReadBytes(beat(n)), PcmWave(PickFrames(data, 4, {2 * n - 2, 2 * n - 1})));
 
-  // All or nothing: beat 3 cannot be written over a folder, so no beat file changes.
+  // All or nothing (a full disk too: the span tests): beat 3 cannot be written over a folder, so no
+  // beat file changes.
   const auto beatFiles = [&] {
     std::vector<Bytes> files;
     for (int n : {1, 2, 4}) files.push_back(ReadBytes(beat(n)));
@@ -133,26 +93,11 @@ TEST_F(CliTool, SpanWritesEveryBeatOrNone) {
   const std::vector<Bytes> before = beatFiles();
   std::filesystem::remove(beat(3));
   std::filesystem::create_directory(beat(3));
-  run = RunTool({"span", Input(WaveBytes(Ramp(40, 90))), dir_ / "loop.wav", "--beats", "4", "--force"});
+  run = RunTool({"span", Input(PcmWave(Ramp(40, 90))), dir_ / "loop.wav", "--beats", "4", "--force"});
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err, HasSubstr("Is a directory; " + beat(3)));
   EXPECT_EQ(dir_.Names(),
             (std::vector<std::string>{"in.wav", "loop[1].wav", "loop[2].wav", "loop[3].wav", "loop[4].wav"}));
-  EXPECT_EQ(beatFiles(), before);
-
-  // The disk fills up at beat 3 (run in process, with the disk's sinks standing in).
-  std::ostringstream out, err;
-  cli::CliCommand command;
-  command.job = cli::Job::Span;
-  command.input = in_;
-  command.output = dir_ / "loop.wav";
-  command.force = true;
-  std::filesystem::remove(beat(3));
-  EXPECT_EQ(cli::RunJob(command, {out, err, false, FullDiskSinks(2 * 52 + 20)}),
-            1);  // beat files of 52 bytes
-  EXPECT_EQ(err.str(),
-            "tactoria-cli: Failed to write data to the file. (No space left on device; " + beat(3) + ")\n");
-  EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.wav", "loop[1].wav", "loop[2].wav", "loop[4].wav"}));
   EXPECT_EQ(beatFiles(), before);
 }
 
@@ -161,7 +106,7 @@ TEST_F(CliTool, MixInterleavesIntoTheSecondFileOfTheSameFormat) {
   const auto secondFile = [](const Bytes& data) {
     return RiffBytes({{"fmt ", PcmFormat(2, 44100, 16)}, {"data", data}, {"LIST", Ramp(5, 200)}});
   };
-  const std::string in = Input(WaveBytes(rendered)), other = dir_ / "second.wav";
+  const std::string in = Input(PcmWave(rendered)), other = dir_ / "second.wav";
   WriteBytes(other, secondFile(second));
   ToolRun run = RunTool({"mix", in, other, dir_ / "mix.wav"});
   EXPECT_EQ(run.status, 0) << run.err;
@@ -169,7 +114,7 @@ TEST_F(CliTool, MixInterleavesIntoTheSecondFileOfTheSameFormat) {
   for (int f : {0, 2}) std::copy_n(rendered.begin() + 4 * f, 4, mixed.begin() + 4 * f);
   EXPECT_EQ(ReadBytes(dir_ / "mix.wav"), secondFile(mixed));
 
-  WriteBytes(other, WaveBytes(second, 2, 22050));
+  WriteBytes(other, PcmWave(second, 2, 22050));
   run = RunTool({"mix", in, other, dir_ / "refused.wav"});
   EXPECT_EQ(run.status, 1);
   EXPECT_THAT(run.err,
@@ -178,16 +123,16 @@ TEST_F(CliTool, MixInterleavesIntoTheSecondFileOfTheSameFormat) {
 }
 
 TEST_F(CliTool, ShuffleRepeatsFromThePrintedSeed) {
-  const Bytes data = WaveBytes(Ramp(64));  // 16 frames, one per beat with 4 beats x 4 bars
+  const Bytes data = PcmWave(Ramp(64));  // 16 frames, one per beat with 4 beats x 4 bars
   const Bytes first = Save(data, {"--bars", "4", "--shuffle"});
   const std::size_t at = last_.err.find("seed ");
   ASSERT_NE(at, std::string::npos) << last_.err;
   const std::uint64_t seed = std::stoull(last_.err.substr(at + 5));
 
-  std::vector<int> frames;
+  std::vector<std::int64_t> frames;
   for (std::int32_t beat : cli::ShuffledOrder(4, 4, seed)) frames.push_back(beat - 1);
   EXPECT_FALSE(std::is_sorted(frames.begin(), frames.end()));
-  EXPECT_EQ(first, WaveBytes(PickFrames(Ramp(64), frames)));
+  EXPECT_EQ(first, PcmWave(PickFrames(Ramp(64), 4, frames)));
   EXPECT_EQ(Save(data, {"--bars", "4", "--shuffle", "--seed", std::to_string(seed)}), first);
 }
 
@@ -223,15 +168,13 @@ TEST_F(CliTool, UsageErrorsExitTwoAndWriteNothing) {
 
 TEST_F(CliTool, RefusedFilesExitOneWithTheWindowsMessage) {
   const auto format = [](unsigned tag) { return RiffChunk{"fmt ", PcmFormat(2, 44100, 16, tag)}; };
-  const std::string header = dir_ / "header.wav", tag = dir_ / "tag.wav", align = dir_ / "align.wav";
-  WriteBytes(header, RiffBytes({format(1), {"data", Ramp(8)}}, {"Riff"}));
+  // The first file and the second one of a mix (every message: the wave tests).
+  const std::string tag = dir_ / "tag.wav", align = dir_ / "align.wav";
   WriteBytes(tag, RiffBytes({format(3), {"data", Ramp(8)}}));
-  WriteBytes(align, WaveBytes(Ramp(6)));
+  WriteBytes(align, PcmWave(Ramp(6)));
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
-      {{"info", header}, "Invalid riff file."},
       {{"mix", in_, tag, out_}, "This application only supports WAVE PCM FORMAT."},
       {{"save", align, out_}, "The block alignment in this wave file is invalid."},
-      {{"save", dir_ / "missing.wav", out_}, "Unable to open wave file. Maybe open by another application."},
   };
   for (const auto& [args, message] : cases) {
     const ToolRun run = RunTool(args);
@@ -246,7 +189,7 @@ TEST_F(CliTool, InfoShowsTheWindowsFigures) {
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, "tactoria-cli " TACTORIA_VERSION "\n");
 
-  WriteBytes(in_, WaveBytes(Ramp(100000), 1, 44100, 8));
+  WriteBytes(in_, PcmWave(Ramp(100000), 1, 44100, 8));
   ToolRun run = RunTool({"info", in_, "--beats", "2.5", "--bars", "2"});
   EXPECT_EQ(run.status, 0) << run.err;
   for (const char* line : {"Samples: 100000\n", "Bytes: 100000\n", "Bpm: 132.3\n", "Channels: 1\n",
@@ -262,6 +205,23 @@ TEST_F(CliTool, InfoShowsTheWindowsFigures) {
       {"id": "fmt ", "size": 16}, {"id": "data", "size": 352800}]})");
   expected["path"] = in_;
   EXPECT_EQ(nlohmann::json::parse(run.out), expected) << run.out;
+}
+
+// --keep-pitch: 2 s of 440 Hz (one bar of 4 beats at 120 bpm) at --bpm 96 is 110250 frames, the
+// tone and the format record kept; span cuts the stretched sound; 32 times is beyond the stretch.
+TEST_F(CliTool, KeepPitchStretchesSaveAndSpanAndRefusesBeyondTheStretch) {
+  constexpr std::size_t kHeader = 44;
+  const Bytes input = PcmWave(Stereo16(SineWave(440, 44100, 88200)));
+  const Bytes out = Save(input, {"--bpm", "96", "--keep-pitch"});
+  ASSERT_EQ(out.size(), kHeader + 110250 * 4);
+  EXPECT_TRUE(std::equal(out.begin() + 12, out.begin() + 36, input.begin() + 12));
+  EXPECT_NEAR(DominantFrequency(Channel16(out.data() + kHeader, out.size() - kHeader, 2, 0), 44100), 440, 2);
+
+  ASSERT_EQ(RunTool({"span", in_, dir_ / "beat", "--frames", "110250", "--keep-pitch"}).status, 0);
+  for (int n = 1; n <= 4; ++n)
+    EXPECT_EQ(ReadBytes(dir_ / ("beat[" + std::to_string(n) + "].wav")).size(), kHeader + 27562 * 4);
+  EXPECT_EQ(RunTool({"save", in_, dir_ / "long.wav", "--frames", "2822400", "--keep-pitch"}).status, 1);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "long.wav"));
 }
 
 }  // namespace

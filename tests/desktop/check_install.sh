@@ -2,16 +2,11 @@
 # Installs the build into a temporary prefix and checks the tree: programs, desktop entry and
 # metainfo (with the real validators), icons, manual pages.
 # Usage: check_install.sh BUILD_DIR SOURCE_DIR
-set -u
+source "$(dirname "$0")/check_common.sh"
 build=$1
 source=$2
 prefix=$(mktemp -d)
 trap 'rm -rf "$prefix"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
 
@@ -45,6 +40,7 @@ grep -q '<project_license>GPL-3.0-or-later</project_license>' "$metainfo" || fai
 grep -q '<binary>tactoria-cli</binary>' "$metainfo" || fail "metainfo: provides tactoria-cli"
 grep -q '<release version="[0-9.]*"' "$metainfo" || fail "metainfo: release"
 grep -q "<launchable type=\"desktop-id\">$id.desktop</launchable>" "$metainfo" || fail "metainfo: launchable"
+# Every picture the README shows or links to.
 readme_pictures=$(grep -o '(docs/[^)]*\.png)' "$source/README.md" | tr -d '()' | sort -u)
 meta_pictures=$(grep -o 'docs/[^<]*\.png' "$metainfo" | sort -u)
 [ -n "$readme_pictures" ] && [ "$readme_pictures" = "$meta_pictures" ] ||
@@ -90,8 +86,4 @@ done
 [ "$("$prefix/bin/tactoria" --version)" = "$("$cli" --version | sed 's/tactoria-cli/tactoria/')" ] ||
   fail "the two programs give different versions"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failures"
-  exit 1
-fi
-echo "install tree OK"
+finish "install tree OK"

@@ -1,15 +1,10 @@
 #!/bin/bash
 # Builds the Debian package with cpack, reads its fields and runs the programs it holds.
 # Usage: check_package.sh BUILD_DIR
-set -u
+source "$(dirname "$0")/check_common.sh"
 build=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
 
 (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; exit 1; }
 debs=("$work"/out/tactoria_*.deb)
@@ -40,8 +35,4 @@ out=$("$work/root/usr/bin/tactoria-cli" --version 2>&1)
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$work/root/usr/bin/tactoria" --version 2>&1)
 [[ $out =~ ^tactoria\ [0-9]+\.[0-9]+ ]] || fail "unpacked tactoria --version: $out"
 
-if [ "$failures" -ne 0 ]; then
-  echo "$failures failures"
-  exit 1
-fi
-echo "package OK: $(basename "$deb"), Depends: $depends"
+finish "package OK: $(basename "$deb"), Depends: $depends"

@@ -61,10 +61,6 @@ class DesktopTest : public WindowTest {
     QTest::keyClick(RecentMenu(), static_cast<Qt::Key>(Qt::Key_0 + number));
     QCoreApplication::processEvents();
   }
-  QString Bad(const std::string& name) {
-    WriteBytes(dir / name, RiffBytes({}));  // reads, then fails the format check
-    return QString::fromStdString(dir / name);
-  }
 };
 
 TEST(StartOptionsTest, ReadsHelpVersionOneFileAndRefusesTheRest) {
@@ -111,12 +107,12 @@ TEST_F(DesktopTest, AFileNamedAtStartOpensAsTheOpenCommandOpensIt) {
   EXPECT_TRUE(window->OpenWavePath(options.file));
   EXPECT_EQ(State(), opened);
   EXPECT_TRUE(dialogs.shown.empty());
-  EXPECT_EQ(Texts("TxtOrgSamp TxtOrgBpm TxtFreq"), "88200 120 44100");
 
   // A refused file leaves a fresh window empty, says why, and is not remembered as recent.
   Restart();
   dialogs.Clear();
-  const QString refused = Bad("bad.wav");
+  WriteBytes(dir / "bad.wav", RiffBytes({}));  // reads, then fails the format check
+  const QString refused = QString::fromStdString(dir / "bad.wav");
   EXPECT_FALSE(window->OpenWavePath(ParseStartOptions({refused}).file));
   const auto shown = dialogs.Messages();
   ASSERT_EQ(shown.size(), 1u);
@@ -125,11 +121,6 @@ TEST_F(DesktopTest, AFileNamedAtStartOpensAsTheOpenCommandOpensIt) {
   EXPECT_EQ(window->CurrentWave(), nullptr);
   EXPECT_EQ(State(), empty);
   EXPECT_EQ(RecentEntries(), QStringList{path});
-
-  // So does a missing one, with the read failure's message.
-  EXPECT_FALSE(window->OpenWavePath(QString::fromStdString(dir / "gone.wav")));
-  EXPECT_EQ(dialogs.Messages().size(), 2u);
-  EXPECT_EQ(State(), empty);
 }
 
 TEST_F(DesktopTest, ADroppedFileOpensOnTheWindowAndOnItsFields) {
@@ -148,13 +139,7 @@ TEST_F(DesktopTest, ADroppedFileOpensOnTheWindowAndOnItsFields) {
   EXPECT_EQ(Text("TxtOrgSamp"), "44100");
   // On a text field (enabled now) the file opens too, rather than its path being pasted in.
   EXPECT_TRUE(DragAndDrop(Field("TxtBeats"), {QUrl::fromLocalFile(path)}));
-  EXPECT_EQ(State(), opened);
-
-  // A refused file: the open's own message, the file before stays open.
-  EXPECT_TRUE(DragAndDrop(window.get(), {QUrl::fromLocalFile(Bad("bad.wav"))}));
-  ASSERT_EQ(dialogs.Messages().size(), 1u);
-  EXPECT_EQ(dialogs.Messages()[0].title, "Unsupported Format");
-  EXPECT_EQ(window->findChild<QPlainTextEdit*>("TxtDir")->toPlainText(), path);
+  EXPECT_EQ(State(), opened);  // a refused drop is the open's refusal (the open tests)
   EXPECT_EQ(dialogs.unexpected, 0);
 }
 

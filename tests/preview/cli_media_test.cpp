@@ -1,7 +1,5 @@
 // tactoria-cli play and waveform, run as the user runs them.
 #include <gtest/gtest.h>
-#include <stdio.h>
-#include <sys/wait.h>
 
 #include <QColor>
 #include <QImage>
@@ -10,29 +8,14 @@
 #include <random>
 
 #include "preview_test_env.h"
-#include "support/riff_builder.h"
+#include "support/tool_run.h"
 
 namespace tactoria {
 namespace {
 
 using testing::Bytes;
-
-struct ToolRun {
-  int status = -1;
-  std::string output;  // stdout and stderr
-};
-
-ToolRun RunTool(const std::string& arguments) {
-  ToolRun run;
-  const std::string line = std::string(TACTORIA_CLI_PATH) + " " + arguments + " 2>&1";
-  FILE* pipe = ::popen(line.c_str(), "r");
-  if (!pipe) return run;
-  char buffer[512];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.output.append(buffer, n);
-  const int status = ::pclose(pipe);
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return run;
-}
+using testing::RunTool;
+using testing::ToolRun;
 
 // 16-bit stereo at 44100 Hz, random but never a silent frame.
 Bytes RandomData(std::size_t frames) {
@@ -48,11 +31,10 @@ TEST(CliWaveformTest, DrawsTheGridAtTheGivenSize) {
   Bytes data(88200 * 4, std::byte{0});
   for (std::size_t i = 0; i < data.size() / 2; i += 2)
     data[i + 1] = i % 8 < 4 ? std::byte{0x70} : std::byte{0x90};
-  testing::WriteBytes(dir / "in.wav",
-                      testing::RiffBytes({{"fmt ", testing::PcmFormat(2, 44100, 16)}, {"data", data}}));
-  const ToolRun run =
-      RunTool("waveform " + dir / "in.wav" + " " + dir / "out.png" + " --bars 2 --width 640 --height 200");
-  ASSERT_EQ(run.status, 0) << run.output;
+  testing::WriteBytes(dir / "in.wav", testing::PcmWave(data));
+  const ToolRun run = RunTool(
+      {"waveform", dir / "in.wav", dir / "out.png", "--bars", "2", "--width", "640", "--height", "200"});
+  ASSERT_EQ(run.status, 0) << run.err;
   const QImage image(QString::fromStdString(dir / "out.png"));
   ASSERT_EQ(image.size(), QSize(640, 200));
   const QColor bar = image.pixelColor(320, 150);
@@ -63,24 +45,23 @@ TEST(CliWaveformTest, DrawsTheGridAtTheGivenSize) {
   const QColor silence = image.pixelColor(480, 61);
   EXPECT_LT(silence.blue(), 100);
 
-  EXPECT_EQ(RunTool("waveform " + dir / "in.wav" + " " + dir / "out.png").status, 1)
+  EXPECT_EQ(RunTool({"waveform", dir / "in.wav", dir / "out.png"}).status, 1)
       << "an existing picture was replaced";
 }
 
 TEST(CliPlayTest, PlaysTheBeatOnceOrSaysThereIsNoOutput) {
   testing::TempDir dir;
   const Bytes data = RandomData(10001);
-  testing::WriteBytes(dir / "in.wav",
-                      testing::RiffBytes({{"fmt ", testing::PcmFormat(2, 44100, 16)}, {"data", data}}));
+  testing::WriteBytes(dir / "in.wav", testing::PcmWave(data));
   if (!testing::g_pulse) {
-    const ToolRun run = RunTool("play " + dir / "in.wav");
+    const ToolRun run = RunTool({"play", dir / "in.wav"});
     EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.output.find("No sound output"), std::string::npos) << run.output;
+    EXPECT_NE(run.err.find("No sound output"), std::string::npos) << run.err;
     return;
   }
   testing::g_pulse->Clear();
-  const ToolRun run = RunTool("play " + dir / "in.wav" + " --beat 3");
-  ASSERT_EQ(run.status, 0) << run.output;
+  const ToolRun run = RunTool({"play", dir / "in.wav", "--beat", "3"});
+  ASSERT_EQ(run.status, 0) << run.err;
   // 40004 bytes in 4 beats: 10000 bytes (2500 frames) each; beat 3 starts at byte 20000.
   const Bytes stream = testing::g_pulse->Received();
   const auto beat = std::span(data).subspan(20000, 10000);

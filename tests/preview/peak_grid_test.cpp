@@ -42,10 +42,7 @@ class PeakSummaryTest : public ::testing::TestWithParam<std::tuple<int, int>> {}
 TEST_P(PeakSummaryTest, MatchesNaiveMinMaxOnRandomData) {
   const auto [bits, channels] = GetParam();
   const int sampleBytes = bits / 8;
-  WaveFormat format;
-  format.formatTag = 1;
-  format.channels = static_cast<std::int16_t>(channels);
-  format.bitsPerSample = static_cast<std::int16_t>(bits);
+  WaveFormat format = WaveFormat::FromBytes(testing::PcmFormat(channels, 44100, bits));
   format.blockAlign = static_cast<std::int16_t>(channels * sampleBytes + (channels == 3 ? 1 : 0));
   const std::int64_t frames = 10007;
   std::mt19937 random(static_cast<unsigned>(bits * 10 + channels));

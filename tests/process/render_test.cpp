@@ -10,7 +10,7 @@
 #include "process/render.h"
 #include "process/render_plan.h"
 #include "process/sound_routines.h"
-#include "test_frames.h"
+#include "support/riff_builder.h"
 
 namespace tactoria {
 namespace {

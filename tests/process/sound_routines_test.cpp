@@ -7,7 +7,7 @@
 
 #include "process/frame_choice.h"
 #include "process/sound_routines.h"
-#include "test_frames.h"
+#include "support/riff_builder.h"
 
 namespace tactoria {
 namespace {

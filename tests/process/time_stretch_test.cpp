@@ -8,6 +8,7 @@
 
 #include "process/render.h"
 #include "process/time_stretch.h"
+#include "support/riff_builder.h"
 #include "support/sound_measures.h"
 
 namespace tactoria::testing {
@@ -15,26 +16,16 @@ namespace {
 
 constexpr double kRate = 44100;
 
-WaveFormat Pcm(int channels, int bits, int rate = 44100) {
-  WaveFormat format;
-  format.formatTag = 1;
-  format.channels = static_cast<std::int16_t>(channels);
-  format.sampleRate = rate;
-  format.blockAlign = static_cast<std::int16_t>(channels * bits / 8);
-  format.avgBytesPerSec = rate * format.blockAlign;
-  format.bitsPerSample = static_cast<std::int16_t>(bits);
-  return format;
-}
-
-std::vector<std::byte> Stereo16(const std::vector<double>& wave) {
-  return Pcm16(wave.size(), 2, [&](std::size_t i) { return wave[i]; });
+WaveFormat Pcm(int channels, int bits) {
+  return WaveFormat::FromBytes(PcmFormat(channels, 44100, bits));
 }
 
 RenderResult Render(const std::vector<std::byte>& data, const WaveFormat& format, std::int32_t frames,
-                    bool keepPitch) {
+                    bool keepPitch, bool reverse = false) {
   RenderSettings settings;
   settings.newFrames = frames;
   settings.keepPitch = keepPitch;
+  settings.reverse = reverse;
   return RenderNewSample(data, format, settings);
 }
 
@@ -118,8 +109,6 @@ TEST(KeepPitch, RefusalsUseTheRenderFailures) {
   EXPECT_EQ(Render(data, Pcm(2, 16), 16001, true).failure, RenderFailure::StretchRatio);
   EXPECT_FALSE(Render(data, Pcm(2, 16), 63, true).failure);
   EXPECT_FALSE(Render(data, Pcm(2, 16), 16000, true).failure);
-  EXPECT_STRNE(RenderFailureMessage(RenderFailure::StretchMemory), "");
-  EXPECT_STRNE(RenderFailureMessage(RenderFailure::StretchError), "");
 }
 
 TEST(KeepPitch, EffectsFollowTheStretch) {
@@ -127,11 +116,7 @@ TEST(KeepPitch, EffectsFollowTheStretch) {
   const WaveFormat format = Pcm(2, 16);
   const auto clicks = Stereo16(ClickTrain(4, 11025, kRate));
   const RenderResult forward = Render(clicks, format, 50000, true);
-  RenderSettings settings;
-  settings.newFrames = 50000;
-  settings.keepPitch = true;
-  settings.reverse = true;
-  const RenderResult backward = RenderNewSample(clicks, format, settings);
+  const RenderResult backward = Render(clicks, format, 50000, true, true);
   ASSERT_FALSE(forward.failure);
   ASSERT_FALSE(backward.failure);
   ASSERT_EQ(backward.buffer.size(), forward.buffer.size());

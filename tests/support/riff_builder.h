@@ -47,6 +47,29 @@ inline Bytes Ramp(std::size_t count, unsigned first = 1) {
   return bytes;
 }
 
+// `frames` frames of `align` bytes followed by `extra` loose bytes; every byte differs from
+// its neighbours and frames differ from each other for the sizes used in the tests.
+inline Bytes MakeFrames(std::size_t frames, std::size_t align, std::size_t extra = 0) {
+  Bytes bytes(frames * align + extra);
+  for (std::size_t k = 0; k < bytes.size(); ++k)
+    bytes[k] = static_cast<std::byte>((k * 37 + k / 251 + 1) & 0xFF);
+  return bytes;
+}
+
+// The frames of `source` listed in `order`, each `align` bytes.
+inline Bytes PickFrames(const Bytes& source, std::size_t align, const std::vector<std::int64_t>& order) {
+  Bytes out;
+  for (const std::int64_t frame : order) {
+    const auto from = source.begin() + static_cast<std::ptrdiff_t>(static_cast<std::size_t>(frame) * align);
+    out.insert(out.end(), from, from + static_cast<std::ptrdiff_t>(align));
+  }
+  return out;
+}
+
+inline Bytes ToBytes(std::span<const std::byte> bytes) {
+  return Bytes(bytes.begin(), bytes.end());
+}
+
 struct RiffChunk {
   std::string id;
   Bytes data;
@@ -89,6 +112,12 @@ inline Bytes PcmFormat(int channels, int sampleRate, int bitsPerSample, unsigned
   AppendLe(out, static_cast<std::uint32_t>(blockAlign), 2);
   AppendLe(out, static_cast<std::uint32_t>(bitsPerSample), 2);
   return out;
+}
+
+// A PCM wave file of "fmt " and "data" only, as Save As writes it.
+inline Bytes PcmWave(const Bytes& data, int channels = 2, int sampleRate = 44100, int bits = 16,
+                     const RiffOptions& options = {}) {
+  return RiffBytes({{"fmt ", PcmFormat(channels, sampleRate, bits)}, {"data", data}}, options);
 }
 
 inline void WriteBytes(const std::filesystem::path& path, std::span<const std::byte> bytes) {

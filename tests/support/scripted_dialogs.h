@@ -4,10 +4,16 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 #include "app/settings_store.h"
 #include "app/user_dialogs.h"
+
+// Readable QStrings in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+  *out << '"' << text.toStdString() << '"';
+}
 
 namespace tactoria::testing {
 

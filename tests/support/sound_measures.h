@@ -26,6 +26,11 @@ std::vector<std::byte> Pcm16(std::size_t frames, int channels, Sample sample) {
   return bytes;
 }
 
+// Stereo 16-bit PCM with both channels `wave`.
+inline std::vector<std::byte> Stereo16(const std::vector<double>& wave) {
+  return Pcm16(wave.size(), 2, [&](std::size_t i) { return wave[i]; });
+}
+
 // One channel of interleaved 16-bit PCM as floats in [-1, 1).
 inline std::vector<double> Channel16(const std::byte* pcm, std::size_t bytes, int channels, int channel) {
   std::vector<double> out;

@@ -81,16 +81,21 @@ TEST(ChunkList, InsertAndDeleteShiftTheEntries) {
   EXPECT_EQ(file.FileHeader(), kRiffId);
 }
 
-// The exit status of `body()` run in a forked child, for limits that must not touch the test
-// process; -1 when the child did not exit normally.
+// The exit status of `body()` run in a forked child (for limits that must not touch the test
+// process) and the child's largest resident size in kilobytes; -1, -1 when it did not exit normally.
+struct ChildRun {
+  int status = -1;
+  long peakKilobytes = -1;
+};
 template <typename Body>
-int RunInChild(Body body) {
+ChildRun RunInChild(Body body) {
   std::fflush(nullptr);
   const pid_t pid = ::fork();
   if (pid == 0) ::_exit(body());
   int status = 0;
-  if (pid < 0 || ::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
+  rusage usage{};
+  if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status)) return {};
+  return {WEXITSTATUS(status), usage.ru_maxrss};
 }
 
 unsigned long long VirtualMemorySize() {
@@ -163,14 +168,14 @@ TEST(RiffRead, HostileAndUnusualFilesGiveTheirCodes) {
 TEST(RiffRead, HugeDeclaredSizeAllocatesNothing) {
   testing::TempDir dir;
   testing::WriteBytes(dir / "huge.wav", RiffBytes({{"data", Ramp(80), 0x7FFFFFFFu}}));
-  const int code = RunInChild([&] {
+  const ChildRun run = RunInChild([&] {
     const rlim_t limit = VirtualMemorySize() + (256u << 20);
     const rlimit cap{limit, limit};
     if (::setrlimit(RLIMIT_AS, &cap) != 0) return 100;
     vbMediaFile file;
     return Code(file.OpenFromFile(dir / "huge.wav"));
   });
-  EXPECT_EQ(code, Code(FileResult::ChunkUnreadable));
+  EXPECT_EQ(run.status, Code(FileResult::ChunkUnreadable));
 }
 
 // "fmt " (16 bytes), "data" (`dataSize` bytes) and an odd "LIST" chunk.
@@ -241,19 +246,6 @@ TEST(RiffWrite, FailedWriteLeavesTheTargetAndNoTemporaryFile) {
   EXPECT_EQ(dir.Names(), Names{"out.wav"});
 }
 
-// The largest resident size of a forked child that runs `body`, in kilobytes.
-template <typename Body>
-long PeakKilobytesInChild(Body body) {
-  std::fflush(nullptr);
-  const pid_t pid = ::fork();
-  if (pid == 0) ::_exit(body());
-  int status = 0;
-  rusage usage{};
-  if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-    return -1;
-  return usage.ru_maxrss;
-}
-
 // An empty chunk needs no buffer: 2 million of them (16 MB) read in at most 1.5 times the file's
 // size beyond what a child that reads nothing holds, and from memory as from the file.
 TEST(RiffRead, ManyEmptyChunksCostLittleMoreThanTheFile) {
@@ -270,16 +262,17 @@ TEST(RiffRead, ManyEmptyChunksCostLittleMoreThanTheFile) {
   const std::size_t fileKilobytes = bytes.size() / 1024;
   Bytes{}.swap(bytes);
 
-  const long idle = PeakKilobytesInChild([] { return 0; });
-  const long reading = PeakKilobytesInChild([&] {
+  const ChildRun idle = RunInChild([] { return 0; });
+  const ChildRun reading = RunInChild([&] {
     vbMediaFile file;
     if (file.OpenFromFile(dir / "empty.wav") != Success || file.Count() != 1 + static_cast<int>(kChunks))
       return 1;
     return file.TypeId(kChunks + 1) == FourCC("JUNK") && file.Size(kChunks + 1) == 0 ? 0 : 2;
   });
-  ASSERT_GT(idle, 0);
-  ASSERT_GT(reading, 0);
-  EXPECT_LE(static_cast<double>(reading - idle), 1.5 * static_cast<double>(fileKilobytes) + 4096);
+  ASSERT_EQ(idle.status, 0);
+  ASSERT_EQ(reading.status, 0);
+  EXPECT_LE(static_cast<double>(reading.peakKilobytes - idle.peakKilobytes),
+            1.5 * static_cast<double>(fileKilobytes) + 4096);
 
   const Bytes small = RiffBytes({{"JUNK", {}}, {"data", Ramp(6)}});
   MemorySource memory(small);
