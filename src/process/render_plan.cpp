@@ -4,6 +4,7 @@
 #include <array>
 
 #include "process/frame_choice.h"
+#include "process/frame_copy.h"
 #include "wave/block_copy.h"
 
 namespace tactoria {
@@ -13,38 +14,6 @@ namespace {
 constexpr std::int64_t kMaxBytes = std::int64_t{1} << 31;
 // Frames whose source indices are worked out in one go: small enough to stay in the first-level cache.
 constexpr std::int64_t kBlockFrames = 2048;
-
-template <std::size_t N>
-struct FixedCopy {
-  static constexpr std::size_t size() { return N; }
-  void operator()(std::byte* to, const std::byte* from) const { vbmovsb(to, from, N); }
-};
-
-struct AnyCopy {
-  std::size_t n;
-  std::size_t size() const { return n; }
-  void operator()(std::byte* to, const std::byte* from) const { vbmovsb(to, from, n); }
-};
-
-template <typename Work>
-void WithFrameCopy(std::size_t align, Work&& work) {
-  switch (align) {
-    case 1:
-      return work(FixedCopy<1>{});
-    case 2:
-      return work(FixedCopy<2>{});
-    case 3:
-      return work(FixedCopy<3>{});
-    case 4:
-      return work(FixedCopy<4>{});
-    case 6:
-      return work(FixedCopy<6>{});
-    case 8:
-      return work(FixedCopy<8>{});
-    default:
-      return work(AnyCopy{align});
-  }
-}
 
 }  // namespace
 
