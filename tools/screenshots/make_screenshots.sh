@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
 # Builds the screenshot tools and redraws docs/window.png (96 and 144 dpi), docs/walkthrough-*.png and
-# docs/preview.png
-# under Xvfb.
+# docs/preview.png under Xvfb.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build=${1:-$root/build-screenshots}
