@@ -16,6 +16,7 @@
 #include "app/button_label.h"
 #include "app/frm_main.h"
 #include "app/validation_filter.h"
+#include "tempo/limits.h"
 
 namespace tactoria {
 
@@ -64,9 +65,9 @@ TwipScale ScaleFor(const QFont& base, const QStyle* style) {
   need(metrics.height() + 2 * (frame + kFieldTextMarginY), 195);
   // Field widths: the widest text each can hold.
   const int fieldChrome = 2 * (frame + kFieldTextMarginX) + kCaretWidth;
-  need(metrics.horizontalAdvance(QStringLiteral("131072")) + fieldChrome, 615);       // beats x bars
-  need(metrics.horizontalAdvance(QStringLiteral("2147483647")) + fieldChrome, 2535);  // frames
-  need(metrics.horizontalAdvance(QStringLiteral("3932160")) + fieldChrome, 2535);     // tempo
+  need(metrics.horizontalAdvance(QString::number(kMaxBeatsPerBar * kMaxBars)) + fieldChrome, 615);  // total
+  need(metrics.horizontalAdvance(QLatin1String(kMaxFramesText)) + fieldChrome, 2535);               // frames
+  need(metrics.horizontalAdvance(QStringLiteral("3932160")) + fieldChrome, 2535);                   // tempo
   // Captions: their text before the field to their right (the room in twips).
   const std::pair<const char*, int> captions[] = {
       {"Beat(s):", 600}, {"Bar(s):", 480},   {"Total:", 480},     {"Samples:", 960},
