@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -164,6 +165,11 @@ void PreviewWindow::Refresh() {
     return;
   }
   const bool newFile = wave != sourceWave_ || wave->FileName() != sourceName_;
+  // A hidden preview keeps no copy of the data and does no work; showing it refreshes it.
+  if (!isVisible()) {
+    if (newFile && settings_.Value(Key(kSection), QStringLiteral("Visible")) == QLatin1String("1")) show();
+    return;
+  }
   if (!TakeSource(*wave)) {
     failure_ = QString::fromLatin1(kOutOfMemory);
     UpdateControls();
@@ -174,8 +180,6 @@ void PreviewWindow::Refresh() {
     selectedBeat_.reset();
     zoom_ = 1.0;
     start_ = 0.0;
-    if (!isVisible() && settings_.Value(Key(kSection), QStringLiteral("Visible")) == QLatin1String("1"))
-      show();
   }
   renderSettings_ = main_.CurrentRenderSettings();
   const NumberStyle style = main_.Style();
@@ -425,7 +429,19 @@ void PreviewWindow::showEvent(QShowEvent* event) {
   if (!placed_ && parentWidget()) {
     // First time: beside the main window.
     const QRect main = parentWidget()->window()->frameGeometry();
-    move(main.right() + 8, main.top());
+    QRect place(QPoint(main.right() + 8, main.top()), frameGeometry().size());
+    // Kept on the main window's screen: beside the main window where it fits, else as far
+    // right as the screen allows.
+    if (const QScreen* screen = parentWidget()->window()->screen()) {
+      const QRect room = screen->availableGeometry();
+      place.setSize(place.size().boundedTo(room.size()));
+      place.moveRight(std::min(place.right(), room.right()));
+      place.moveBottom(std::min(place.bottom(), room.bottom()));
+      place.moveLeft(std::max(place.left(), room.left()));
+      place.moveTop(std::max(place.top(), room.top()));
+      resize(size().boundedTo(place.size()));
+    }
+    move(place.topLeft());
     placed_ = true;
   }
   settings_.SetValue(Key(kSection), QStringLiteral("Visible"), QStringLiteral("1"));
