@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <optional>
-#include <string>
+#include <tuple>
 #include <variant>
 
 #include "process/render.h"
@@ -20,31 +20,37 @@ using testing::PickFrames;
 
 const WaveFormat kStereo16{1, 2, 44100, 176400, 4, 16};
 
-// The rendered bytes, or the failure message.
-std::variant<Bytes, std::string> Render(std::span<const std::byte> data, const RenderSettings& settings,
-                                        const WaveFormat& format = kStereo16) {
-  const RenderResult out = RenderNewSample(data, format, settings);
-  if (!out.failure) return testing::ToBytes(out.buffer.bytes());
-  EXPECT_TRUE(out.buffer.empty());
-  return RenderFailureMessage(*out.failure);
-}
-
 TEST(RenderNewSample, StepsInOrderAndTheirFailures) {
-  using Result = std::variant<Bytes, std::string>;
-  const Bytes data = testing::MakeFrames(12, 4);
+  const Bytes data = testing::MakeFrames(100, 4);
   // 12 -> 6 frames picks 0, 2, 4, 7, 9, 11; phaser 0.5 is D = 2 and copies position 2 to 1 and
   // 4 to 3; the phased sound is then reversed.
-  EXPECT_EQ(Render(data, {6, 0.5, true}), Result(PickFrames(data, 4, {11, 9, 9, 4, 4, 0})));
+  const RenderResult done = RenderNewSample(std::span(data).first(48), kStereo16, {6, 0.5, true});
+  ASSERT_FALSE(done.failure);
+  EXPECT_EQ(testing::ToBytes(done.buffer.bytes()), PickFrames(data, 4, {11, 9, 9, 4, 4, 0}));
 
-  const std::string length = "Could not change the length of the sound. Out of Memory.";
-  EXPECT_EQ(Render(data, {0, std::nullopt, false}), Result(length));
-  EXPECT_EQ(Render({}, {4, std::nullopt, false}), Result(length));
-  EXPECT_EQ(Render({}, {}), Result("Out of memory."));
-  // 0.1 x 4 rounds to an offset of 0 frames.
-  EXPECT_EQ(Render(data, {std::nullopt, 0.1, false}),
-            Result("Invalid operation. Could not set phaser to the sample."));
-  EXPECT_EQ(Render(data, {std::nullopt, std::nullopt, true}, {1, 2, 44100, 176400, 0, 16}),
-            Result("Out of memory. Could not reverse sample."));
+  // The data bytes, the settings, the block align and the failure, the same from the plan, before
+  // any buffer is asked for.
+  using enum RenderFailure;
+  const std::tuple<std::size_t, RenderSettings, std::int16_t, RenderFailure> refused[] = {
+      {48, {0, std::nullopt, false}, 4, LengthChange},
+      {0, {4, std::nullopt, false}, 4, LengthChange},
+      {3, {4, std::nullopt, false}, 4, LengthChange},            // less than one frame
+      {400, {536870912, std::nullopt, false}, 4, LengthChange},  // 2^31 bytes
+      {0, {}, 4, CopyMemory},
+      {48, {std::nullopt, 0.1, false}, 4, Phaser},  // 0.1 x 4 rounds to an offset of 0 frames
+      {400, {std::nullopt, std::nullopt, true}, 0, Reverse},
+  };
+  for (const auto& [bytes, settings, align, failure] : refused) {
+    SCOPED_TRACE(::testing::Message() << bytes << " bytes, failure " << static_cast<int>(failure));
+    const WaveFormat format{1, 2, 44100, 176400, align, 16};
+    const RenderResult out = RenderNewSample(std::span(data).first(bytes), format, settings);
+    EXPECT_EQ(out.failure, failure);
+    EXPECT_TRUE(out.buffer.empty());
+    const auto made = RenderPlan::Make(static_cast<std::int64_t>(bytes), format, settings);
+    EXPECT_EQ(std::get<RenderFailure>(made), failure);
+  }
+  EXPECT_EQ(std::get<RenderPlan>(RenderPlan::Make(400, kStereo16, {536870911, std::nullopt, false})).bytes(),
+            std::int64_t{536870911} * 4);
 }
 
 TEST(RenderNewSample, PhaserOffsetAndMixFormat) {
@@ -55,9 +61,9 @@ TEST(RenderNewSample, PhaserOffsetAndMixFormat) {
   EXPECT_EQ(PhaserOffset(std::nan(""), 4), 0);
   // Only rate, channels and bits must match.
   EXPECT_TRUE(SameMixFormat(kStereo16, {1, 2, 44100, 1, 6, 16}));
-  EXPECT_FALSE(SameMixFormat(kStereo16, {1, 2, 48000, 176400, 4, 16}));
-  EXPECT_FALSE(SameMixFormat(kStereo16, {1, 1, 44100, 176400, 4, 16}));
-  EXPECT_FALSE(SameMixFormat(kStereo16, {1, 2, 44100, 176400, 4, 24}));
+  for (const WaveFormat& other :
+       {WaveFormat{1, 2, 48000, 176400, 4, 16}, {1, 1, 44100, 176400, 4, 16}, {1, 2, 44100, 176400, 4, 24}})
+    EXPECT_FALSE(SameMixFormat(kStereo16, other)) << other.sampleRate << " " << other.channels;
 }
 
 // The steps one after another on a whole buffer, as the routines themselves do them.
@@ -113,19 +119,6 @@ TEST(RenderPlan, GatheredPiecesEqualTheStepsInTurn) {
       }
     }
   }
-}
-
-// A result of 2^31 bytes or more is refused as RenderNewSample refuses it, before any buffer.
-TEST(RenderPlan, RefusesWhatTheRenderRefuses) {
-  const auto failure = [](std::int64_t bytes, const RenderSettings& settings, std::int16_t align = 4) {
-    const auto made = RenderPlan::Make(bytes, {1, 2, 44100, 176400, align, 16}, settings);
-    return made.index() == 1 ? std::optional(std::get<RenderFailure>(made)) : std::nullopt;
-  };
-  EXPECT_EQ(failure(400, {536870912, std::nullopt, false}), RenderFailure::LengthChange);
-  EXPECT_EQ(failure(400, {536870911, std::nullopt, false}), std::nullopt);
-  EXPECT_EQ(failure(3, {4, std::nullopt, false}), RenderFailure::LengthChange);
-  EXPECT_EQ(failure(0, {}), RenderFailure::CopyMemory);
-  EXPECT_EQ(failure(400, {std::nullopt, std::nullopt, true}, 0), RenderFailure::Reverse);
 }
 
 }  // namespace
