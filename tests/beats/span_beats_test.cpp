@@ -19,24 +19,17 @@ using Names = std::vector<std::string>;
 
 class SpanTest : public ::testing::Test {
  protected:
-  // The sound as a plain copy, as a render without edits gives it.
-  SpanRequest Request(const std::string& base, int beats, const Bytes& sound) {
-    SpanRequest request;
-    request.basePath = base;
-    request.sound.fileHeader = kRiffId;
-    request.sound.fileType = kWaveId;
-    request.sound.format = WaveFormat::FromBytes(format_);
-    request.sound.dataBytes = static_cast<std::int64_t>(sound.size());
-    request.sound.data = [&sound](std::int64_t offset, std::span<std::byte> dest) {
-      std::copy_n(sound.begin() + offset, dest.size(), dest.begin());
-    };
-    request.beats = beats;
-    return request;
+  // The sound as a plain copy, as a render without edits gives it, spanned into `beats` x 1 files.
+  static SpanRequest Request(const std::string& savePath, int beats, const Bytes& sound) {
+    return MakeSpanRequest(
+        savePath, beats, 1,
+        {kRiffId, kWaveId, WaveFormat::FromBytes(testing::PcmFormat(2, 44100, 16)),
+         static_cast<std::int64_t>(sound.size()), [&sound](std::int64_t offset, std::span<std::byte> dest) {
+           std::copy_n(sound.begin() + offset, dest.size(), dest.begin());
+         }});
   }
-  Bytes BeatFile(const Bytes& sound, std::size_t k, std::size_t length) const {
-    const auto first = sound.begin() + static_cast<std::ptrdiff_t>(k * length);
-    return testing::RiffBytes(
-        {{"fmt ", format_}, {"data", Bytes(first, first + static_cast<std::ptrdiff_t>(length))}});
+  static Bytes BeatFile(const Bytes& sound, std::ptrdiff_t k, std::ptrdiff_t length) {
+    return testing::PcmWave(Bytes(sound.begin() + k * length, sound.begin() + (k + 1) * length));
   }
   static Names Paths(const std::vector<SpannedFile>& files) {
     Names paths;
@@ -46,20 +39,18 @@ class SpanTest : public ::testing::Test {
 
   testing::TempDir dir_;
   const Bytes sound_ = testing::Ramp(1000), other_ = testing::Ramp(1000, 77);
-  const Bytes format_ = testing::PcmFormat(2, 44100, 16);
 };
 
 TEST_F(SpanTest, WritesOneFilePerBeatAndReportsTheFileItCannotWrite) {
-  fs::create_directory(dir_ / "set.wav");
-  const std::string base = SpanBasePath(dir_ / "set.wav/loop.wav");
+  const std::string base = dir_ / "loop";
   std::vector<int> started, done;
   const SpanHooks hooks{
       [&](int k) { started.push_back(k); }, {}, {}, [&](int n) { return done.push_back(n), false; }};
-  SpanOutcome outcome = SpanBeats(Request(base, 3, sound_), hooks);
+  SpanOutcome outcome = SpanBeats(Request(base + ".wav", 3, sound_), hooks);
   EXPECT_EQ(outcome.status, SpanStatus::Completed);
   EXPECT_EQ(outcome.beatBytes, 332);  // the last 4 bytes belong to no beat
   ASSERT_EQ(Paths(outcome.written), (Names{base + "[1].wav", base + "[2].wav", base + "[3].wav"}));
-  for (std::size_t k = 0; k < 3; ++k)
+  for (std::ptrdiff_t k = 0; k < 3; ++k)
     EXPECT_EQ(testing::ReadBytes(outcome.written[k].path), BeatFile(sound_, k, 332));
   EXPECT_EQ(started, (std::vector<int>{0, 1, 2}));
   EXPECT_EQ(done, (std::vector<int>{1, 2, 3}));
@@ -74,7 +65,7 @@ TEST_F(SpanTest, WritesOneFilePerBeatAndReportsTheFileItCannotWrite) {
   EXPECT_EQ(outcome.osError, EISDIR);
   EXPECT_EQ(outcome.failedPath, BeatFileName(dir_ / "b", 2));
   EXPECT_EQ(Paths(outcome.written), Names{BeatFileName(dir_ / "b", 1)});
-  EXPECT_EQ(dir_.Names(), (Names{"b[1].wav", "b[2].wav", "set.wav"}));
+  EXPECT_EQ(dir_.Names(), (Names{"b[1].wav", "b[2].wav", "loop[1].wav", "loop[2].wav", "loop[3].wav"}));
 
   // Without overwrite, a beat file that appears after the existence check is left alone.
   testing::WriteBytes(BeatFileName(dir_ / "c", 1), Bytes{std::byte{7}});
@@ -100,8 +91,8 @@ TEST_F(SpanTest, TakingBackRemovesOnlyTheFilesThisSpanMade) {
   ASSERT_EQ(first.status, SpanStatus::Cancelled);
   ASSERT_EQ(second.status, SpanStatus::Completed);
   EXPECT_TRUE(DeleteSpannedFiles(first.written).empty());
-  for (std::size_t k = 0; k < 2; ++k)
-    EXPECT_EQ(testing::ReadBytes(BeatFileName(base, static_cast<int>(k + 1))), BeatFile(other_, k, 500));
+  for (int k = 0; k < 2; ++k)
+    EXPECT_EQ(testing::ReadBytes(BeatFileName(base, k + 1)), BeatFile(other_, k, 500));
   EXPECT_TRUE(DeleteSpannedFiles(second.written).empty());
   EXPECT_TRUE(dir_.Names().empty());
 }
@@ -125,8 +116,8 @@ TEST_F(SpanTest, AllOrNothingLeavesEveryTargetAsItWas) {
   EXPECT_EQ(outcome.failedPath, BeatFileName(base, 3));
   EXPECT_TRUE(outcome.written.empty());
   EXPECT_EQ(dir_.Names(), all);
-  for (std::size_t k = 0; k < 4; ++k)
-    EXPECT_EQ(testing::ReadBytes(BeatFileName(base, static_cast<int>(k + 1))), BeatFile(other_, k, 248));
+  for (int k = 0; k < 4; ++k)
+    EXPECT_EQ(testing::ReadBytes(BeatFileName(base, k + 1)), BeatFile(other_, k, 248));
 
   // Beat 3's name becomes a folder once every beat is written: beats 1 and 2, already renamed,
   // get their former files back.
@@ -143,8 +134,7 @@ TEST_F(SpanTest, AllOrNothingLeavesEveryTargetAsItWas) {
   EXPECT_EQ(outcome.status, SpanStatus::Failed);
   EXPECT_EQ(outcome.failedPath, BeatFileName(base, 3));
   EXPECT_EQ(dir_.Names(), all);
-  for (std::size_t k : {0, 1, 3})
-    EXPECT_EQ(testing::ReadBytes(BeatFileName(base, static_cast<int>(k + 1))), BeatFile(other_, k, 248));
+  for (int k : {0, 1, 3}) EXPECT_EQ(testing::ReadBytes(BeatFileName(base, k + 1)), BeatFile(other_, k, 248));
   EXPECT_TRUE(fs::is_directory(BeatFileName(base, 3)));
 }
 

@@ -12,29 +12,24 @@ namespace tactoria::testing {
 // until `budget` bytes have gone out across all of them; the write that would pass it fails with
 // `error`, and so does every later one.
 inline SinkFactory FullDiskSinks(std::uint64_t budget, int error = ENOSPC) {
-  struct Budget {
-    std::uint64_t left;
-    int error;
-  };
   class Sink : public ByteSink {
    public:
-    Sink(int fd, std::shared_ptr<Budget> budget) : file_(fd), budget_(std::move(budget)) {}
+    Sink(int fd, std::shared_ptr<std::uint64_t> left, int error)
+        : file_(fd), left_(std::move(left)), error_(error) {}
     int Write(std::span<const std::byte> bytes) override {
-      if (bytes.size() > budget_->left) {
-        budget_->left = 0;
-        return budget_->error;
-      }
-      budget_->left -= bytes.size();
+      if (bytes.size() > *left_) return *left_ = 0, error_;
+      *left_ -= bytes.size();
       return file_.Write(bytes);
     }
     int Flush() override { return file_.Flush(); }
 
    private:
     FileSink file_;
-    std::shared_ptr<Budget> budget_;
+    std::shared_ptr<std::uint64_t> left_;  // shared by every sink of the factory
+    int error_;
   };
-  auto shared = std::make_shared<Budget>(Budget{budget, error});
-  return [shared](int fd) { return std::make_unique<Sink>(fd, shared); };
+  auto left = std::make_shared<std::uint64_t>(budget);
+  return [left, error](int fd) { return std::make_unique<Sink>(fd, left, error); };
 }
 
 }  // namespace tactoria::testing
