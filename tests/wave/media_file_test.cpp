@@ -6,16 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <limits>
-#include <stdexcept>
-#include <string>
 #include <tuple>
-#include <utility>
-#include <vector>
 
 #include "support/failing_sink.h"
 #include "support/riff_builder.h"
@@ -73,26 +66,15 @@ TEST(ChunkList, AddInsertAndDeleteKeepCopiesInOrder) {
 
 // The exit status of `body()` run in a forked child (for limits that must not touch the test
 // process) and the child's largest resident size in kilobytes; -1, -1 when it did not exit normally.
-struct ChildRun {
-  int status = -1;
-  long peakKilobytes = -1;
-};
 template <typename Body>
-ChildRun RunInChild(Body body) {
+std::pair<int, long> RunInChild(Body body) {
   std::fflush(nullptr);
   const pid_t pid = ::fork();
   if (pid == 0) ::_exit(body());
   int status = 0;
   rusage usage{};
-  if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status)) return {};
+  if (pid < 0 || ::wait4(pid, &status, 0, &usage) != pid || !WIFEXITED(status)) return {-1, -1};
   return {WEXITSTATUS(status), usage.ru_maxrss};
-}
-
-unsigned long long VirtualMemorySize() {
-  std::ifstream statm("/proc/self/statm");
-  unsigned long long pages = 0;
-  statm >> pages;
-  return pages * static_cast<unsigned long long>(::sysconf(_SC_PAGESIZE));
 }
 
 // A 4-byte data chunk followed by `tail`, all counted in the size field.
@@ -158,14 +140,16 @@ TEST(RiffRead, HostileAndUnusualFilesGiveTheirCodes) {
 TEST(RiffRead, HugeDeclaredSizeAllocatesNothing) {
   testing::TempDir dir;
   testing::WriteBytes(dir / "huge.wav", RiffBytes({{"data", Ramp(80), 0x7FFFFFFFu}}));
-  const ChildRun run = RunInChild([&] {
-    const rlim_t limit = VirtualMemorySize() + (256u << 20);
+  const auto [status, peak] = RunInChild([&] {
+    rlim_t pages = 0;
+    std::ifstream("/proc/self/statm") >> pages;
+    const rlim_t limit = pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + (256u << 20);
     const rlimit cap{limit, limit};
     if (::setrlimit(RLIMIT_AS, &cap) != 0) return 100;
     vbMediaFile file;
     return Code(file.OpenFromFile(dir / "huge.wav"));
   });
-  EXPECT_EQ(run.status, Code(FileResult::ChunkUnreadable));
+  EXPECT_EQ(status, Code(FileResult::ChunkUnreadable));
 }
 
 // "fmt " (16 bytes), "data" (`dataSize` bytes) and an odd "LIST" chunk with its pad byte.
@@ -236,28 +220,25 @@ TEST(RiffWrite, FailedWriteLeavesTheTargetAndNoTemporaryFile) {
 // size beyond what a child that reads nothing holds.
 TEST(RiffRead, ManyEmptyChunksCostLittleMoreThanTheFile) {
   constexpr std::size_t kChunks = 2'000'000;
-  Bytes bytes = RiffBytes({{"data", Ramp(4)}});
-  bytes.reserve(bytes.size() + kChunks * 8);
-  for (std::size_t k = 0; k < kChunks; ++k) {
-    for (const char c : std::string("JUNK")) bytes.push_back(static_cast<std::byte>(c));
-    bytes.insert(bytes.end(), 4, std::byte{0});
-  }
-  testing::SetLe(bytes, 4, static_cast<std::uint32_t>(bytes.size() - 8));
+  Bytes tail(kChunks * 8, std::byte{0});
+  for (std::size_t k = 0; k < tail.size(); k += 8) testing::SetLe(tail, k, FourCC("JUNK"));
+  Bytes bytes = WithTail(tail);
+  Bytes{}.swap(tail);
   testing::TempDir dir;
   testing::WriteBytes(dir / "empty.wav", bytes);
   const std::size_t fileKilobytes = bytes.size() / 1024;
   Bytes{}.swap(bytes);
 
-  const ChildRun idle = RunInChild([] { return 0; });
-  const ChildRun reading = RunInChild([&] {
+  const auto idle = RunInChild([] { return 0; });
+  const auto reading = RunInChild([&] {
     vbMediaFile file;
     if (file.OpenFromFile(dir / "empty.wav") != Success || file.Count() != 1 + static_cast<int>(kChunks))
       return 1;
     return file.TypeId(kChunks + 1) == FourCC("JUNK") && file.Size(kChunks + 1) == 0 ? 0 : 2;
   });
-  ASSERT_EQ(idle.status, 0);
-  ASSERT_EQ(reading.status, 0);
-  EXPECT_LE(static_cast<double>(reading.peakKilobytes - idle.peakKilobytes),
+  ASSERT_EQ(idle.first, 0);
+  ASSERT_EQ(reading.first, 0);
+  EXPECT_LE(static_cast<double>(reading.second - idle.second),
             1.5 * static_cast<double>(fileKilobytes) + 4096);
 }
 
