@@ -37,7 +37,8 @@ inline void SetLe(Bytes& bytes, std::size_t at, std::uint32_t value, int width =
 }
 
 inline void AppendLe(Bytes& out, std::uint32_t value, int width = 4) {
-  for (int i = 0; i < width; ++i) out.push_back(static_cast<std::byte>((value >> (8 * i)) & 0xFFu));
+  out.resize(out.size() + static_cast<std::size_t>(width));
+  SetLe(out, out.size() - static_cast<std::size_t>(width), value, width);
 }
 
 // `count` bytes counting up from `first` (wrapping), so that misplaced bytes show.

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 namespace tactoria::testing {
@@ -14,14 +15,12 @@ namespace tactoria::testing {
 // Interleaved 16-bit little-endian PCM of `frames` frames, every channel sample(i).
 template <typename Sample>
 std::vector<std::byte> Pcm16(std::size_t frames, int channels, Sample sample) {
-  std::vector<std::byte> bytes(frames * static_cast<std::size_t>(channels) * 2);
-  std::size_t k = 0;
+  std::vector<std::byte> bytes;
   for (std::size_t i = 0; i < frames; ++i) {
     const auto value = static_cast<std::int16_t>(std::lround(std::clamp(sample(i), -1.0, 1.0) * 32767.0));
-    for (int ch = 0; ch < channels; ++ch) {
-      bytes[k++] = static_cast<std::byte>(value & 0xFF);
-      bytes[k++] = static_cast<std::byte>((value >> 8) & 0xFF);
-    }
+    for (int ch = 0; ch < channels; ++ch)
+      bytes.insert(bytes.end(),
+                   {static_cast<std::byte>(value & 0xFF), static_cast<std::byte>(value >> 8 & 0xFF)});
   }
   return bytes;
 }
@@ -64,22 +63,6 @@ inline std::vector<double> ClickTrain(std::size_t clicks, std::size_t spacing, d
   return out;
 }
 
-// The power of `x` at `frequency` under a Hann window (Goertzel).
-inline double HannPower(const std::vector<double>& x, double frequency, double rate) {
-  const double w = 2 * std::numbers::pi * frequency / rate;
-  const double coeff = 2 * std::cos(w);
-  const std::size_t n = x.size();
-  double s1 = 0, s2 = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double hann =
-        0.5 - 0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(i) / static_cast<double>(n - 1));
-    const double s0 = x[i] * hann + coeff * s1 - s2;
-    s2 = s1;
-    s1 = s0;
-  }
-  return s1 * s1 + s2 * s2 - coeff * s1 * s2;
-}
-
 // The middle second of a sound (the stretcher's edges left out).
 inline std::vector<double> MiddleSecond(const std::vector<double>& x, double rate) {
   const auto length = std::min(x.size(), static_cast<std::size_t>(rate));
@@ -93,12 +76,20 @@ inline std::vector<double> MiddleSecond(const std::vector<double>& x, double rat
 inline double DominantFrequency(const std::vector<double>& sound, double rate, double low = 100,
                                 double high = 1000) {
   const std::vector<double> x = MiddleSecond(sound, rate);
+  const auto n = static_cast<double>(x.size());
+  const auto hannPower = [&](double frequency) {  // Goertzel over the Hann-windowed sound
+    const double coeff = 2 * std::cos(2 * std::numbers::pi * frequency / rate);
+    double s1 = 0, s2 = 0;
+    for (std::size_t i = 0; i < x.size(); ++i)
+      s2 = std::exchange(
+          s1, x[i] * (0.5 - 0.5 * std::cos(2 * std::numbers::pi * static_cast<double>(i) / (n - 1))) +
+                  coeff * s1 - s2);
+    return s1 * s1 + s2 * s2 - coeff * s1 * s2;
+  };
   auto best = [&](double from, double to, double step) {
     double top = from, topPower = -1;
-    for (double f = from; f <= to; f += step) {
-      const double power = HannPower(x, f, rate);
-      if (power > topPower) topPower = power, top = f;
-    }
+    for (double f = from; f <= to; f += step)
+      if (const double power = hannPower(f); power > topPower) topPower = power, top = f;
     return top;
   };
   const double coarse = best(low, high, 2.0);
