@@ -1,12 +1,16 @@
+// The render steps against their definitions, the render as one plan, and its refusals.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 #include <optional>
 #include <tuple>
 #include <variant>
+#include <vector>
 
+#include "process/frame_choice.h"
 #include "process/render.h"
 #include "process/render_plan.h"
 #include "process/sound_routines.h"
@@ -16,7 +20,122 @@ namespace tactoria {
 namespace {
 
 using testing::Bytes;
+using testing::MakeFrames;
 using testing::PickFrames;
+using Frames = std::vector<std::int64_t>;
+
+// The double-division formula itself: q = M / i, r = L / q, rounded half to even.
+std::int64_t Formula(std::int64_t last, std::int64_t m, std::int64_t i) {
+  if (i == 0) return 0;
+  const double q = static_cast<double>(m) / static_cast<double>(i);
+  return static_cast<std::int64_t>(std::nearbyint(static_cast<double>(last) / q));
+}
+
+Frames Order(std::int64_t frames, std::int64_t newFrames) {
+  Frames order;
+  for (std::int64_t i = 0; i < newFrames; ++i) order.push_back(Formula(frames - 1, newFrames - 1, i));
+  return order;
+}
+
+TEST(FrameChoice, FastChoiceEqualsTheDoubleFormula) {
+  EXPECT_EQ(Order(4, 7), (Frames{0, 0, 1, 2, 2, 2, 3}));
+  EXPECT_EQ(Order(7, 4), (Frames{0, 2, 4, 6}));
+  EXPECT_EQ(Order(4, 3), (Frames{0, 2, 3}));  // 1.5 goes to 2
+  // `count` steps of the fast chooser from index `first`.
+  const auto expectFormula = [](std::int64_t last, std::int64_t m, std::int64_t first, std::int64_t count) {
+    FrameChooser chooser(last, m, first);
+    for (std::int64_t i = first; i < first + count && i <= m; ++i)
+      ASSERT_EQ(chooser.Next(), Formula(last, m, i)) << "L=" << last << " M=" << m << " i=" << i;
+  };
+  for (std::int64_t last = 0; last <= 96; ++last) {
+    for (std::int64_t m = 0; m <= 96; ++m) expectFormula(last, m, 0, m + 1);
+  }
+  // Primes, exact ties (3k -> 2k) and powers of two, every frame.
+  const std::int64_t mid[] = {7919, 10007, 65536, 44100, 132299, 3 * 4096, 2 * 4096};
+  for (auto last : mid) {
+    for (auto m : mid) expectFormula(last, m, 0, m + 1);
+  }
+  // Counts near 2^31, where the double formula departs from the exact quotient: short runs
+  // spread over the whole index range, both ends included.
+  const std::int64_t big[] = {2147483646, 2147483629, 2147483645, 1073741823, 1073741824,
+                              1610612733, 1073741789, 16777216,   16777217,   715827882};
+  for (auto last : big) {
+    for (auto m : big) {
+      for (std::int64_t k = 0; k <= 64; ++k) expectFormula(last, m, m / 64 * k, 300);
+      expectFormula(last, m, m - 300, 301);
+    }
+  }
+  expectFormula(3 * 715827882LL, 2 * 715827882LL, 715827882LL - 1000, 2000);
+}
+
+WaveFormat Format(std::size_t blockAlign, std::size_t channels) {
+  return {1, static_cast<std::int16_t>(channels), 0, 0, static_cast<std::int16_t>(blockAlign), 0};
+}
+
+// Whole frames only, whatever the block align, channel count and length: the fast paths, a
+// channel count that does not divide the align, and a part frame at the end that stays as it is.
+TEST(SoundRoutines, MatchTheirDefinitionsForAnyAlign) {
+  const Bytes mixSource = MakeFrames(40, 1);
+  for (std::size_t align : {1, 2, 3, 4, 5, 6, 8, 16}) {
+    for (std::size_t frames = 1; frames <= 70; ++frames) {
+      SCOPED_TRACE(::testing::Message() << "align " << align << ", frames " << frames);
+      const Bytes original = MakeFrames(frames, align, align - 1);
+      const auto model = [&](auto frameOf) {  // the frames picked by `frameOf`, then the loose bytes
+        Frames order;
+        for (std::size_t j = 0; j < frames; ++j) order.push_back(static_cast<std::int64_t>(frameOf(j)));
+        Bytes out = PickFrames(original, align, order);
+        out.insert(out.end(), original.end() - static_cast<std::ptrdiff_t>(align - 1), original.end());
+        return out;
+      };
+      Bytes buffer = original;
+      ASSERT_TRUE(ReverseSample(buffer, static_cast<std::int16_t>(align)));
+      ASSERT_EQ(buffer, model([&](std::size_t j) { return frames - 1 - j; }));
+      for (std::size_t d : {1, 2, 3, 7, 2147483647}) {
+        buffer = original;
+        ASSERT_TRUE(SetPhaser(buffer, Format(align, align % 3 + 2), static_cast<std::int32_t>(d)));
+        ASSERT_EQ(buffer,
+                  model([&](std::size_t j) { return j % 2 == 1 && j + d <= frames ? j + d - 1 : j; }));
+      }
+      for (std::size_t newFrames : {std::size_t{1}, frames, 2 * frames + 1, 2 * frames / 3 + 1}) {
+        ByteBuffer result;
+        ASSERT_TRUE(ChangeSoundLength(original, static_cast<std::int16_t>(align),
+                                      static_cast<std::int32_t>(newFrames), result));
+        ASSERT_EQ(testing::ToBytes(result.bytes()),
+                  PickFrames(original, align, Order(static_cast<std::int64_t>(frames), newFrames)));
+      }
+      for (std::size_t sourceSize : {1, 4, 11, 40}) {
+        Bytes expected = buffer = original;
+        for (std::size_t k = 0; (k + 1) * align <= std::min(original.size(), sourceSize); k += 2)
+          std::copy_n(mixSource.begin() + k * align, align, expected.begin() + k * align);
+        ASSERT_TRUE(
+            MixSamples(buffer, std::span(mixSource).first(sourceSize), static_cast<std::int16_t>(align)));
+        ASSERT_EQ(buffer, expected) << sourceSize;
+      }
+    }
+  }
+}
+
+TEST(SoundRoutines, RefusalsChangeNothing) {
+  const Bytes source = MakeFrames(8, 4), marker = MakeFrames(3, 1);
+  // Source bytes, block align, new frames: no align, no new length, less than one frame, 2^31 bytes.
+  const std::tuple<std::size_t, int, std::int32_t> lengths[] = {
+      {32, 0, 4}, {32, -4, 4}, {32, 4, 0},       {32, 4, -1},
+      {0, 4, 4},  {3, 4, 4},   {32, 4, 1 << 29}, {32, 2, 2147483647}};
+  for (const auto& [bytes, align, newFrames] : lengths) {
+    ByteBuffer result = *ByteBuffer::CopyOf(marker);
+    EXPECT_FALSE(ChangeSoundLength(std::span(source).first(bytes), static_cast<std::int16_t>(align),
+                                   newFrames, result));
+    EXPECT_EQ(testing::ToBytes(result.bytes()), marker) << bytes << " " << align << " " << newFrames;
+  }
+  Bytes buffer = source;
+  EXPECT_FALSE(SetPhaser(buffer, Format(4, 2), 0));
+  EXPECT_FALSE(SetPhaser(buffer, Format(0, 2), 3));
+  EXPECT_FALSE(ReverseSample(buffer, 0));
+  EXPECT_FALSE(MixSamples(buffer, {}, 4));
+  EXPECT_FALSE(MixSamples({}, source, 4));
+  EXPECT_FALSE(MixSamples(buffer, marker, 0));
+  EXPECT_EQ(buffer, source);
+}
 
 const WaveFormat kStereo16{1, 2, 44100, 176400, 4, 16};
 
