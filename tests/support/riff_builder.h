@@ -37,8 +37,7 @@ inline void SetLe(Bytes& bytes, std::size_t at, std::uint32_t value, int width =
 }
 
 inline void AppendLe(Bytes& out, std::uint32_t value, int width = 4) {
-  out.resize(out.size() + static_cast<std::size_t>(width));
-  SetLe(out, out.size() - static_cast<std::size_t>(width), value, width);
+  for (int i = 0; i < width; ++i) out.push_back(static_cast<std::byte>((value >> (8 * i)) & 0xFFu));
 }
 
 // `count` bytes counting up from `first` (wrapping), so that misplaced bytes show.

@@ -33,12 +33,10 @@ inline std::vector<std::byte> Stereo16(const std::vector<double>& wave) {
 // One channel of interleaved 16-bit PCM as floats in [-1, 1).
 inline std::vector<double> Channel16(const std::byte* pcm, std::size_t bytes, int channels, int channel) {
   std::vector<double> out;
-  const std::size_t align = static_cast<std::size_t>(channels) * 2;
-  for (std::size_t at = static_cast<std::size_t>(channel) * 2; at + 1 < bytes; at += align) {
-    const auto value =
-        static_cast<std::int16_t>(static_cast<unsigned>(pcm[at]) | static_cast<unsigned>(pcm[at + 1]) << 8);
-    out.push_back(static_cast<double>(value) / 32768.0);
-  }
+  for (std::size_t at = static_cast<std::size_t>(channel) * 2; at + 1 < bytes; at += channels * 2u)
+    out.push_back(
+        static_cast<std::int16_t>(std::to_integer<int>(pcm[at]) | std::to_integer<int>(pcm[at + 1]) << 8) /
+        32768.0);
   return out;
 }
 

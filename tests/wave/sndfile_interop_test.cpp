@@ -16,14 +16,11 @@ namespace {
 
 using testing::Bytes;
 
-struct SndFileCloser {
-  void operator()(SNDFILE* file) const { sf_close(file); }
-};
-using SndFile = std::unique_ptr<SNDFILE, SndFileCloser>;
+using SndFile = std::unique_ptr<SNDFILE, decltype(&sf_close)>;
 
 // The first `size` sample bytes of `path` as libsndfile reads them (empty on failure).
 Bytes RawData(const std::string& path, SF_INFO& info, std::size_t size) {
-  SndFile file(sf_open(path.c_str(), SFM_READ, &info));
+  SndFile file(sf_open(path.c_str(), SFM_READ, &info), sf_close);
   Bytes raw(size);
   const auto count = static_cast<sf_count_t>(size);
   return file && sf_read_raw(file.get(), raw.data(), count) == count ? raw : Bytes{};
@@ -45,14 +42,13 @@ TEST(Libsndfile, WeReadItsFilesAndItReadsOurs) {
     for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<short>(i * 997);
     SF_INFO info{0, 22050, l.channels, SF_FORMAT_WAV | l.subtype, 0, 0};
     {
-      SndFile file(sf_open(in.c_str(), SFM_WRITE, &info));
+      SndFile file(sf_open(in.c_str(), SFM_WRITE, &info), sf_close);
       ASSERT_TRUE(file) << sf_strerror(nullptr);
       if (l.comment) sf_set_string(file.get(), SF_STR_COMMENT, l.comment);
       ASSERT_EQ(sf_writef_short(file.get(), samples.data(), l.frames), l.frames);
     }
     const Bytes raw = RawData(in, info, static_cast<std::size_t>(l.frames * align));
     ASSERT_FALSE(raw.empty());
-
     OpenResult opened = OpenWaveFile(in);
     ASSERT_TRUE(opened.wave.has_value()) << opened.problem.message;
     vbMediaFile& file = opened.wave->file;
@@ -60,8 +56,7 @@ TEST(Libsndfile, WeReadItsFilesAndItReadsOurs) {
     EXPECT_EQ(std::tuple(int{v.format.channels}, int{v.format.sampleRate}, int{v.format.bitsPerSample},
                          int{v.format.blockAlign}),
               std::tuple(l.channels, 22050, l.bits, align));
-    const auto data = file.Item(v.dataIndex).bytes();
-    EXPECT_EQ(Bytes(data.begin(), data.end()), raw);
+    EXPECT_EQ(testing::ToBytes(file.Item(v.dataIndex).bytes()), raw);
     EXPECT_EQ(file.Count(), l.comment ? 3 : 2);
 
     // Written back with an odd chunk after the data (the U8 and 24-bit data are odd too).
