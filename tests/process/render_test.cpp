@@ -72,8 +72,7 @@ WaveFormat Format(std::size_t blockAlign, std::size_t channels) {
   return {1, static_cast<std::int16_t>(channels), 0, 0, static_cast<std::int16_t>(blockAlign), 0};
 }
 
-// Whole frames only, whatever the block align, channel count and length: the fast paths, a
-// channel count that does not divide the align, and a part frame at the end that stays as it is.
+// Whole frames only, with a channel count that does not divide the align and a part frame at the end.
 TEST(SoundRoutines, MatchTheirDefinitionsForAnyAlign) {
   const Bytes mixSource = MakeFrames(40, 1);
   for (std::size_t align : {1, 2, 3, 4, 5, 6, 8, 16}) {
@@ -147,8 +146,7 @@ TEST(RenderNewSample, StepsInOrderAndTheirFailures) {
   ASSERT_FALSE(done.failure);
   EXPECT_EQ(testing::ToBytes(done.buffer.bytes()), PickFrames(data, 4, {11, 9, 9, 4, 4, 0}));
 
-  // The data bytes, the settings, the block align and the failure, the same from the plan, before
-  // any buffer is asked for.
+  // Data bytes, settings, block align: the failure, the plan's too, before any buffer is asked for.
   using enum RenderFailure;
   const std::tuple<std::size_t, RenderSettings, std::int16_t, RenderFailure> refused[] = {
       {48, {0, std::nullopt, false}, 4, LengthChange},
@@ -198,8 +196,7 @@ Bytes StepByStep(const Bytes& data, const WaveFormat& format, const RenderSettin
   return out;
 }
 
-// The plan gathered in uneven pieces (part frames included) equals the steps done in turn, for
-// lengthening, shortening, odd block sizes, loose bytes after the last frame and every combination.
+// Gathered in uneven pieces (part frames included), with odd block sizes and loose bytes at the end.
 TEST(RenderPlan, GatheredPiecesEqualTheStepsInTurn) {
   for (const int blockAlign : {1, 3, 4, 6, 10}) {
     const auto align = static_cast<std::int16_t>(blockAlign);
