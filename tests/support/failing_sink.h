@@ -10,14 +10,13 @@ namespace tactoria::testing {
 
 // Sinks for temporary files that behave like a disk that fills up: the real files are written
 // until `budget` bytes have gone out across all of them; the write that would pass it fails with
-// `error`, and so does every later one.
-inline SinkFactory FullDiskSinks(std::uint64_t budget, int error = ENOSPC) {
+// ENOSPC, and so does every later one.
+inline SinkFactory FullDiskSinks(std::uint64_t budget) {
   class Sink : public ByteSink {
    public:
-    Sink(int fd, std::shared_ptr<std::uint64_t> left, int error)
-        : file_(fd), left_(std::move(left)), error_(error) {}
+    Sink(int fd, std::shared_ptr<std::uint64_t> left) : file_(fd), left_(std::move(left)) {}
     int Write(std::span<const std::byte> bytes) override {
-      if (bytes.size() > *left_) return *left_ = 0, error_;
+      if (bytes.size() > *left_) return *left_ = 0, ENOSPC;
       *left_ -= bytes.size();
       return file_.Write(bytes);
     }
@@ -26,10 +25,9 @@ inline SinkFactory FullDiskSinks(std::uint64_t budget, int error = ENOSPC) {
    private:
     FileSink file_;
     std::shared_ptr<std::uint64_t> left_;  // shared by every sink of the factory
-    int error_;
   };
   auto left = std::make_shared<std::uint64_t>(budget);
-  return [left, error](int fd) { return std::make_unique<Sink>(fd, left, error); };
+  return [left](int fd) { return std::make_unique<Sink>(fd, left); };
 }
 
 }  // namespace tactoria::testing
