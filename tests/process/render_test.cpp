@@ -138,7 +138,7 @@ TEST(SoundRoutines, RefusalsChangeNothing) {
 
 const WaveFormat kStereo16{1, 2, 44100, 176400, 4, 16};
 
-TEST(RenderNewSample, StepsInOrderAndTheirFailures) {
+TEST(RenderNewSample, StepsInOrderTheirFailuresPhaserOffsetAndMixFormat) {
   const Bytes data = testing::MakeFrames(100, 4);
   // 12 -> 6 frames picks 0, 2, 4, 7, 9, 11; phaser 0.5 is D = 2 and copies position 2 to 1 and
   // 4 to 3; the phased sound is then reversed.
@@ -168,9 +168,6 @@ TEST(RenderNewSample, StepsInOrderAndTheirFailures) {
   }
   EXPECT_EQ(std::get<RenderPlan>(RenderPlan::Make(400, kStereo16, {536870911, std::nullopt, false})).bytes(),
             std::int64_t{536870911} * 4);
-}
-
-TEST(RenderNewSample, PhaserOffsetAndMixFormat) {
   EXPECT_EQ(PhaserOffset(0.625, 4), 2);  // 2.5
   EXPECT_EQ(PhaserOffset(0.875, 4), 4);  // 3.5
   EXPECT_EQ(PhaserOffset(1e12, 4), std::numeric_limits<std::int32_t>::max());
