@@ -25,15 +25,12 @@ using testing::PcmFormat;
 using testing::Ramp;
 using testing::RiffBytes;
 using Names = std::vector<std::string>;
-
 using Entries = std::vector<std::pair<std::string, Bytes>>;
 
 Entries List(const vbMediaFile& file) {
   Entries out;
-  for (int i = 1; i <= file.Count(); ++i) {
-    const auto bytes = file.Item(i).bytes();
-    out.emplace_back(FourCCText(file.Item(i).typeId), Bytes(bytes.begin(), bytes.end()));
-  }
+  for (int i = 1; i <= file.Count(); ++i)
+    out.emplace_back(FourCCText(file.Item(i).typeId), testing::ToBytes(file.Item(i).bytes()));
   return out;
 }
 
