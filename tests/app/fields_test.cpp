@@ -1,5 +1,8 @@
-// The tempo calculator, the new length and the phaser: figures, rejected input, validation.
+// The tempo calculator, the new length and the phaser: figures, rejected input, validation, and
+// the arrow labels (clicks, double clicks and the hold repeat).
+#include <QMessageBox>
 #include <QPalette>
+#include <QTimer>
 
 #include "window_fixture.h"
 
@@ -7,6 +10,7 @@ namespace tactoria::testing {
 namespace {
 
 using FieldsTest = LoopTest;
+using ArrowsTest = LoopTest;
 
 const QString kNotNumber = "Invalid numeric value.", kAboveZero = "Invalid. Value must be greater than 0.",
               kOverflow = "Invalid. The samples value has overflowed.";
@@ -18,18 +22,14 @@ TEST_F(FieldsTest, BarsBeatsLengthAndTempoSetTheFigures) {
   EXPECT_EQ(Texts("TxtTotal TxtNewBpm"), "5 150");
   Retype("TxtBars", "1");
   Retype("TxtBeats", "4");
-
   Retype("TxtNewSamp", "44100");
   EXPECT_EQ(Texts("TxtNewBytes TxtNewBpm TxtSpSamp TxtSpBytes"), "176400 240 11025 44100");
-  Paste("TxtNewSamp", "100.5");
-  EXPECT_EQ(Texts("TxtNewBytes TxtNewBpm"), "402 105840");  // the tempo of 100 frames: halves to even
 
   dialogs.inputs = {QString("133")};
   Mouse(QTest::MouseClick, "LblEditBpm");
   ASSERT_EQ(dialogs.shown.size(), 1u);
-  EXPECT_EQ(dialogs.shown[0].title + "|" + dialogs.shown[0].text, "New Bpm|Enter new bpm value.|105840");
+  EXPECT_EQ(dialogs.shown[0].title + "|" + dialogs.shown[0].text, "New Bpm|Enter new bpm value.|240");
   EXPECT_EQ(Texts("TxtNewSamp TxtNewBpm"), "79579 132.9999");
-  EXPECT_EQ(Label("LblEditBpm")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
 
   // Without a new length the beats recalculate nothing.
   Field("TxtNewSamp")->clear();
@@ -79,11 +79,10 @@ TEST_F(FieldsTest, RejectedInputShowsOneMessageThenTheCorrectedText) {
     }
     const auto shown = dialogs.Messages();
     ASSERT_EQ(shown.size(), message.isEmpty() ? 0u : 1u);
-    if (!message.isEmpty()) {
-      EXPECT_EQ(shown[0].text, message);
-      const bool overflow = message == kOverflow;
-      EXPECT_EQ(shown[0].title, overflow ? "Error: Overflow" : "Invalid Value");
-      EXPECT_EQ(shown[0].icon, overflow ? MessageIcon::Information : MessageIcon::Exclamation);
+    const bool overflow = message == kOverflow;
+    for (const auto& s : shown) {
+      EXPECT_EQ(s.title + "|" + s.text, (overflow ? "Error: Overflow|" : "Invalid Value|") + message);
+      EXPECT_EQ(s.icon, overflow ? MessageIcon::Information : MessageIcon::Exclamation);
     }
     EXPECT_EQ(Texts(names), after);
     EXPECT_EQ(Field(field)->cursorPosition(), Text(field).size());
@@ -115,6 +114,82 @@ TEST_F(FieldsTest, RenderSettingsFollowTheFields) {
   EXPECT_FALSE(Field("LblPhaser")->isEnabled() || Label("LblMinus2")->isEnabled());
   EXPECT_EQ(Text("LblPhaser"), "7");
   EXPECT_EQ(render(), "44100 - R");
+}
+
+TEST_F(ArrowsTest, ClicksStepTheirFieldUpToTheLimits) {
+  Paste("TxtNewSamp", "100");
+  Mouse(QTest::MouseClick, "LblMinus1");  // more frames, slower
+  EXPECT_EQ(Text("TxtNewSamp"), "101");
+  Mouse(QTest::MouseClick, "LblPlus1");
+  Mouse(QTest::MouseClick, "LblPlus1");
+  EXPECT_EQ(Text("TxtNewSamp"), "99");
+  Mouse(QTest::MouseDClick, "LblPlus0");  // a click and a double click
+  EXPECT_EQ(Text("TxtNewSamp"), "101");
+
+  Paste("TxtNewSamp", "1");
+  Mouse(QTest::MouseClick, "LblMinus0");
+  EXPECT_EQ(TakeMessages(), QStringList{"Invalid. Value must be greater than 0."});
+  EXPECT_EQ(Text("TxtNewSamp"), "1");
+  Field("TxtNewSamp")->clear();  // an empty field: the arrows do nothing
+  Mouse(QTest::MouseClick, "LblPlus0");
+  EXPECT_EQ(Text("TxtNewSamp"), "");
+  EXPECT_TRUE(TakeMessages().isEmpty());
+
+  // The phaser's bound is kept when a longer length is lowered; up from it is refused.
+  Check("ChkPhaser")->click();
+  Paste("TxtNewSamp", "8821");
+  Paste("LblPhaser", "5000");
+  EXPECT_EQ(Text("LblPhaser"), "1102.625");
+  Mouse(QTest::MouseClick, "LblPlus2");
+  EXPECT_EQ(Text("LblPhaser"), "1102.625");
+  Mouse(QTest::MouseClick, "LblMinus2");
+  EXPECT_EQ(Text("LblPhaser"), "1101.625");
+  EXPECT_EQ(TakeMessages(), QStringList(2, "Invalid. Value cannot be greater than the (samples / 8)."));
+  EXPECT_FALSE(window->InternalChange());
+}
+
+TEST_F(ArrowsTest, HoldRepeatsUntilReleasedAndStopsAtTheFirstRejectedValue) {
+  // Ctrl: 16 per pass, then one more step for the click of the release.
+  Paste("TxtNewSamp", "100");
+  Mouse(QTest::MousePress, "LblPlus0", Qt::ControlModifier);
+  EXPECT_TRUE(window->HoldRunning(true, 0));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Text("TxtNewSamp").toInt() >= 164; }, 2000));
+  Mouse(QTest::MouseRelease, "LblPlus0");
+  const int held = Text("TxtNewSamp").toInt();
+  EXPECT_EQ((held - 101) % 16, 0) << held;
+  QTest::qWait(20);
+  EXPECT_EQ(Text("TxtNewSamp").toInt(), held);
+  EXPECT_FALSE(window->HoldRunning(true, 0));
+
+  // A plain press only changes the look; the click steps once.
+  Mouse(QTest::MousePress, "LblPlus0");
+  QTest::qWait(20);
+  EXPECT_EQ(Text("TxtNewSamp").toInt(), held);
+  EXPECT_EQ(Label("LblPlus0")->palette().color(QPalette::Window), QColor(Qt::white));
+  Mouse(QTest::MouseRelease, "LblPlus0");
+  EXPECT_EQ(Text("TxtNewSamp").toInt(), held + 1);
+  EXPECT_EQ(Label("LblPlus0")->palette().color(QPalette::Window), QColor(64, 64, 64));
+  EXPECT_TRUE(TakeMessages().isEmpty());
+
+  // Shift: 1 per pass, down into 0. The real message box takes the release while it is up; then
+  // the user presses OK. One message, "1", and the hold is over.
+  dialogs.realBoxes = true;
+  Paste("TxtNewSamp", "4");
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [&] {
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+      Mouse(QTest::MouseRelease, "LblMinus0");
+      box->accept();
+    }
+  });
+  answer.start(5);
+  Mouse(QTest::MousePress, "LblMinus0", Qt::ShiftModifier);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !dialogs.Messages().empty(); }, 2000));
+  QTest::qWait(30);
+  EXPECT_EQ(TakeMessages(), QStringList{"Invalid. Value must be greater than 0."});
+  EXPECT_EQ(Text("TxtNewSamp"), "1");
+  EXPECT_FALSE(window->HoldRunning(false, 0));
+  EXPECT_EQ(QGuiApplication::mouseButtons(), Qt::NoButton);
 }
 
 }  // namespace

@@ -21,7 +21,12 @@ class FocusTest : public LoopTest {
   bool WindowHasFocusIn(const char* name) {
     return QTest::qWaitFor([&] { return QApplication::focusWidget() == Field(name); }, 1000);
   }
-  QString Shown(const ScriptedDialogs::Shown& s) const { return s.title + "|" + s.text; }
+  void Trigger(const char* command) { window->findChild<QAction*>(command)->trigger(); }
+  // A real click on the "Reverse" check box.
+  void ClickReverse() {
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                      Check("ChkReverse")->mapTo(window.get(), QPoint(6, 6)));
+  }
 
   QWidget other;
 };
@@ -60,13 +65,7 @@ TEST_F(FocusTest, LeavingAnEmptyOrZeroFieldRestoresItAndKeepsTheFocusActiveOrNot
   Check("ChkPhaser")->click();
   Paste("TxtNewSamp", "100");
   // Inactive, keys and clicks still reach the window's focused field but move no real focus.
-  struct Leave {
-    const char* field;
-    QString text;
-    const char* how;
-    QString message, restored;
-  };
-  const Leave cases[] = {
+  const std::tuple<const char*, QString, const char*, QString, QString> cases[] = {
       {"TxtBars", "0", "tab", "Invalid beat(s) value.", "1"},
       {"TxtBeats", "", "backtab", "Invalid beat(s) value.", "4"},
       {"TxtNewSamp", "", "tab", "Samples invalid.", "88200"},
@@ -84,61 +83,52 @@ TEST_F(FocusTest, LeavingAnEmptyOrZeroFieldRestoresItAndKeepsTheFocusActiveOrNot
       Retype(name, text);
       if (!active) LoseActivation();
       ASSERT_EQ(window->focusWidget(), field);
-      QCheckBox* reverse = Check("ChkReverse");
-      if (QString(how) == "click") {
-        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
-                          reverse->mapTo(window.get(), QPoint(6, 6)));
-        EXPECT_FALSE(reverse->isChecked());
-      } else {
+      if (QString(how) == "click")
+        ClickReverse();
+      else
         QTest::keyClick(field, QString(how) == "tab" ? Qt::Key_Tab : Qt::Key_Backtab);
-      }
       EXPECT_EQ(TakeMessages(), message.isEmpty() ? QStringList{} : QStringList{message});
       EXPECT_EQ(field->text(), restored);
-      if (message.isEmpty()) {
+      if (message.isEmpty())
         EXPECT_NE(window->focusWidget(), field);
-      } else {
+      else
         EXPECT_TRUE(WindowHasFocusIn(name));
-      }
     }
   }
   EXPECT_EQ(Text("TxtNewBytes"), "352800");  // the restored length was recalculated
-  // Only the refused click was eaten.
-  QCheckBox* reverse = Check("ChkReverse");
-  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, reverse->mapTo(window.get(), QPoint(6, 6)));
-  EXPECT_TRUE(reverse->isChecked());
+  EXPECT_FALSE(Check("ChkReverse")->isChecked());
+  ClickReverse();  // only the refused clicks were eaten
+  EXPECT_TRUE(Check("ChkReverse")->isChecked());
 }
 
-TEST_F(FocusTest, CommandsRefuseAnEmptyLengthWithTheFieldsMessageAndWriteNothing) {
-  const QString target = QString::fromStdString(dir / "out.wav");
-  const char* commands[] = {"MnuSaveAsWave", "MnuSpanAs", "MnuMixTo"};
+TEST_F(FocusTest, CommandsRefuseAnEmptyFieldWithItsMessageAndWriteNothing) {
   for (const bool focused : {true, false}) {
-    for (const char* command : commands) {
+    for (const char* command : {"MnuSaveAsWave", "MnuSpanAs", "MnuMixTo"}) {
       SCOPED_TRACE(std::string(command) + (focused ? " focused" : " unfocused"));
       Field("TxtNewSamp")->setFocus();
       Retype("TxtNewSamp", "");
       // Unfocused: left by a click on a label, which takes no focus and validates nothing.
       if (!focused) Field("TxtBars")->setFocus(), Paste("TxtNewSamp", "");
       dialogs.Clear();
-      window->findChild<QAction*>(command)->trigger();
+      Trigger(command);
       ASSERT_EQ(dialogs.shown.size(), 1u);  // no file dialog
-      EXPECT_EQ(Shown(dialogs.shown[0]), "Invalid Value|Samples invalid.");
+      EXPECT_EQ(dialogs.shown[0].title + "|" + dialogs.shown[0].text, "Invalid Value|Samples invalid.");
       EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::Exclamation);
       EXPECT_EQ(Text("TxtNewSamp"), "88200");
       EXPECT_TRUE(WindowHasFocusIn("TxtNewSamp"));
     }
   }
-  EXPECT_FALSE(QFileInfo::exists(target));
-
   // A menu command is a leave too: an empty bar count is refused before Shuffle or Open opens.
   for (const char* command : {"MnuShuffle", "MnuOpenWave"}) {
     Field("TxtBars")->setFocus();
     Retype("TxtBars", "");
     dialogs.Clear();
-    window->findChild<QAction*>(command)->trigger();
+    Trigger(command);
     EXPECT_EQ(dialogs.shown.size(), 1u) << command;  // no Shuffle, no open dialog
     EXPECT_EQ(TakeMessages(), QStringList{"Invalid beat(s) value."}) << command;
     EXPECT_EQ(Text("TxtBars"), "1");
   }
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"loop.wav"});
 }
 
 }  // namespace

@@ -30,7 +30,6 @@ class WindowDialogs : public ScriptedDialogs {
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override { Restart(); }
-
   void Restart() {
     window.reset();
     window = std::make_unique<FrmMain>(dialogs, settings);
@@ -41,11 +40,9 @@ class WindowTest : public ::testing::Test {
 
   // A 16-bit PCM file of `frames` frames, every byte counting up.
   QString WriteWave(const std::string& name, int frames, int channels = 2, int rate = 44100) {
-    const auto size = static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels) * 2;
-    WriteBytes(dir / name, PcmWave(Ramp(size), channels, rate));
+    WriteBytes(dir / name, PcmWave(Ramp(static_cast<std::size_t>(frames * channels * 2)), channels, rate));
     return QString::fromStdString(dir / name);
   }
-
   void Open(const QString& path) {
     const QFileInfo info(path);
     dialogs.openChoices.push_back(UserDialogs::FileChoice{info.absolutePath(), info.fileName()});
@@ -62,7 +59,6 @@ class WindowTest : public ::testing::Test {
     for (const QString& name : names.split(' ')) texts << Text(name);
     return texts.join(' ');
   }
-
   // Replaces the text as a paste would (the caret ends up after it).
   void Paste(const QString& name, const QString& text) { Field(name)->setText(text); }
   // Empties the field, then types `keys` one by one.
@@ -70,7 +66,6 @@ class WindowTest : public ::testing::Test {
     Field(name)->clear();
     QTest::keyClicks(Field(name), keys);
   }
-
   // The texts of the messages shown since the last call.
   QStringList TakeMessages() {
     QStringList texts;
@@ -78,11 +73,9 @@ class WindowTest : public ::testing::Test {
     dialogs.Clear();
     return texts;
   }
-
   // Mouse events as the platform delivers them, at the centre of the label.
   void Mouse(QTest::MouseAction action, const char* label, Qt::KeyboardModifiers keys = {}) {
-    QWidget* target = Label(label);
-    const QPoint at = target->mapTo(window.get(), target->rect().center());
+    const QPoint at = Label(label)->mapTo(window.get(), Label(label)->rect().center());
     QTest::mouseEvent(action, window->windowHandle(), Qt::LeftButton, keys, at);
   }
 

@@ -1,9 +1,7 @@
 #pragma once
 
-// The main window as the output commands see it, the files given to them, and an independent
-// reader (libsndfile) for what they write (where no bytes built here are compared).
+// The main window as the output commands see it, and the files given to them.
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <QApplication>
 #include <QStringList>
@@ -46,30 +44,6 @@ class FakeWindow : public MainWindowState {
   }
 };
 
-// 16-bit samples as little-endian bytes.
-inline Bytes Samples16(const std::vector<int>& samples) {
-  Bytes out;
-  for (int s : samples) out.insert(out.end(), {std::byte(s & 0xFF), std::byte((s >> 8) & 0xFF)});
-  return out;
-}
-
-// A 16-bit PCM file of "fmt " and "data" only.
-inline Bytes Wave16(int channels, int rate, const std::vector<int>& samples) {
-  return PcmWave(Samples16(samples), channels, rate);
-}
-
-// The samples of a 16-bit PCM file as libsndfile reads them; none when it cannot.
-inline std::vector<int> Snd(const std::string& path) {
-  SF_INFO info{};
-  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-  if (!file) return {};
-  std::vector<short> samples(static_cast<std::size_t>(info.frames * info.channels));
-  const bool read = sf_readf_short(file, samples.data(), info.frames) == info.frames &&
-                    (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_16;
-  sf_close(file);
-  return read ? std::vector<int>(samples.begin(), samples.end()) : std::vector<int>{};
-}
-
 class OutputTest : public ::testing::Test {
  protected:
   // Writes `name` and opens it as the current file.
@@ -86,9 +60,9 @@ class OutputTest : public ::testing::Test {
     if (name.empty()) return std::nullopt;
     return UserDialogs::FileChoice{QString::fromStdString(dir.path().string()), QString::fromStdString(name)};
   }
-  // Every dialog shown, as "kind|title|text|icon" without empty trailing parts; "+cancel" marks
-  // a question with a Cancel button.
-  QStringList Log() const {
+  // Every dialog shown since the last call, as "kind|title|text|icon" without empty trailing parts;
+  // "+cancel" marks a question with a Cancel button.
+  QStringList TakeLog() {
     static const char* const kIcons[] = {"", "critical", "exclamation", "information"};
     QStringList log;
     for (const auto& s : window.dialogs.shown) {
@@ -96,6 +70,7 @@ class OutputTest : public ::testing::Test {
                  kIcons[static_cast<int>(s.icon)];
       while (log.back().endsWith('|')) log.back().chop(1);
     }
+    window.dialogs.Clear();
     return log;
   }
   // After every command the window takes input again and the arrow pointer is back.

@@ -17,19 +17,18 @@ FrmProgress* ProgressDialog() {
 
 class SpanTest : public OutputTest {
  protected:
-  std::vector<int> samples;  // 43 mono frames: 8 beats of 5 frames and 3 left over
-  QStringList labels;        // the progress label at each beat's end
+  const Bytes data = Ramp(86);  // 43 mono frames: 8 beats of 5 frames and 3 left over
+  QStringList labels;           // the progress label at each beat's end
 
   void SetUp() override {
-    for (int i = 0; i < 43; ++i) samples.push_back(i * 3 - 60);
-    Open("loop.wav", Wave16(1, 11025, samples));
+    Open("loop.wav", PcmWave(data, 1, 11025));
     window.bars = "2";
   }
   std::string Beat(int n) const { return dir / ("drum[" + std::to_string(n) + "].wav"); }
 
   // Runs Span As, closing the progress dialog from its title bar at every turn of the event loop
   // (which must change nothing) and clicking its Cancel at the end of beat `cancelAt`.
-  void Span(int cancelAt = 0) {
+  void Span(int cancelAt) {
     labels.clear();
     QTimer watcher;
     QObject::connect(&watcher, &QTimer::timeout, [&] {
@@ -65,19 +64,18 @@ TEST_F(SpanTest, WritesEachBeatUnlessRefusedCancelledOrFailing) {
       {-3, {Answer::Yes}, 0, {"message||Failed to create the file.", cancelled}, {}},
       {0, {}, 0, {}, {1, 2, 3, 4, 5, 6, 7, 8}},
   };
-  const Bytes former = Wave16(1, 11025, {7});
+  const Bytes former = PcmWave(Ramp(2), 1, 11025);
   for (const auto& [existing, answers, cancelAt, questions, left] : cases) {
     for (int n = 1; n <= 8; ++n) std::filesystem::remove(Beat(n));
     if (existing > 0) WriteBytes(Beat(existing), former);
     if (existing < 0) std::filesystem::create_directory(Beat(-existing));
-    window.dialogs.shown.clear();
     window.dialogs.answers = answers;
     Span(cancelAt);
-    EXPECT_EQ(Log(), QStringList{"save|Span File As"} + questions);
+    EXPECT_EQ(TakeLog(), QStringList{"save|Span File As"} + questions);
     EXPECT_EQ(dir.Names().size(), left.size() + (existing < 0 ? 2 : 1));
     for (int n : left) {
-      const std::vector<int> beat(samples.begin() + (n - 1) * 5, samples.begin() + n * 5);
-      EXPECT_EQ(ReadBytes(Beat(n)), n == existing ? former : Wave16(1, 11025, beat));
+      const Bytes beat(data.begin() + (n - 1) * 10, data.begin() + n * 10);
+      EXPECT_EQ(ReadBytes(Beat(n)), n == existing ? former : PcmWave(beat, 1, 11025));
     }
   }
   QStringList expected;  // the label at the end of each beat of the whole span
@@ -87,24 +85,24 @@ TEST_F(SpanTest, WritesEachBeatUnlessRefusedCancelledOrFailing) {
 
 TEST_F(SpanTest, RefusalsWriteNothing) {
   const QString below = "message||Beat(s) and Bar(s) must be greater or equal than 1.",
-                save = "save|Span File As",
-                tooMany =
-                    "message|Span Failure|Failed to span the current sound by bars * beats. Please lower "
-                    "this value if you wish to span.";
+                save = "save|Span File As";
   // Beats, a new length, the dialogs shown.
   const std::tuple<QString, std::optional<int>, QStringList> cases[] = {
       {"0", {}, {below}},
       {"abc", {}, {below}},
-      {"32", {}, {save, tooMany}},  // 64 beats in 43 frames: less than a frame per beat
+      {"32",  // 64 beats in 43 frames: less than a frame per beat
+       {},
+       {save,
+        "message|Span Failure|Failed to span the current sound by bars * beats. Please lower this value "
+        "if you wish to span."}},
       {"4", 0, {save, "message|Error: 5|Could not change the length of the sound. Out of Memory.|critical"}},
   };
   for (const auto& [beats, frames, log] : cases) {
-    window.dialogs.shown.clear();
     window.beats = beats;
     window.render.newFrames = frames;
     window.dialogs.saveChoices = {Choice("drum.wav")};
     window.commands.SpanAs();
-    EXPECT_EQ(Log(), log);
+    EXPECT_EQ(TakeLog(), log);
     EXPECT_TRUE(Released());
   }
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"loop.wav"});
