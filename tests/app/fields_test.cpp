@@ -46,7 +46,6 @@ TEST_F(FieldsTest, RejectedInputShowsOneMessageThenTheCorrectedText) {
   enum How { kTyped, kPasted, kTempo };
   const std::tuple<QString, QString, QString, How, QString, QString> cases[] = {
       {"TxtBeats", "4", "x", kTyped, kNotNumber, "4"},
-      {"TxtBars", "", "-", kTyped, kNotNumber, ""},
       {"TxtBars TxtOrgBpm", "1", "5000", kPasted, "Invalid value. Cannot be greater than 4096.",
        "4096 491520"},
       {"TxtBeats", "4", "33", kPasted, "Invalid value. Cannot be greater than 32.", "32"},
