@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QTimer>
 
