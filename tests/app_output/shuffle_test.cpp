@@ -120,7 +120,7 @@ TEST_F(ShuffleTest, ApplyReordersTheOpenSoundForLaterOutputOrIsRefused) {
   });
   ChooseSave("out.wav");
   window.commands.SaveAs();
-  EXPECT_EQ(ReadBytes(dir / "out.wav"), PcmWave(PickFrames(Ramp(1000), 250, {2, 0, 1, 3}), 1, 8000));
+  EXPECT_EQ(ReadBytes(dir / "out.wav"), PcmWave(PickFrames(Ramp(1000), 250, {2, 0, 3, 1}), 1, 8000));
   EXPECT_EQ(TakeLog(), QStringList{"save"});
   EXPECT_TRUE(Released());
 }
