@@ -17,34 +17,13 @@ FrmProgress* ProgressDialog() {
 
 class SpanTest : public OutputTest {
  protected:
-  const Bytes data = Ramp(86);  // 43 mono frames: 8 beats of 5 frames and 3 left over
-  QStringList labels;           // the progress label at each beat's end
-
   void SetUp() override {
     Open("loop.wav", PcmWave(data, 1, 11025));
     window.bars = "2";
   }
   std::string Beat(int n) const { return dir / ("drum[" + std::to_string(n) + "].wav"); }
 
-  // Runs Span As, closing the progress dialog from its title bar at every turn of the event loop
-  // (which must change nothing) and clicking its Cancel at the end of beat `cancelAt`.
-  void Span(int cancelAt) {
-    labels.clear();
-    QTimer watcher;
-    QObject::connect(&watcher, &QTimer::timeout, [&] {
-      FrmProgress* progress = ProgressDialog();
-      if (!progress || !progress->isVisible()) return;
-      const QString label = progress->LblProg()->text();
-      if (labels.isEmpty() || labels.back() != label) labels << label;
-      progress->close();
-      if (label == QString("Processing beat: %1").arg(cancelAt - 1)) progress->CmdCancel()->click();
-    });
-    watcher.start(0);
-    ChooseSave("drum.wav");
-    window.commands.SpanAs();
-    EXPECT_EQ(ProgressDialog(), nullptr);
-    EXPECT_TRUE(Released());
-  }
+  const Bytes data = Ramp(86);  // 43 mono frames: 8 beats of 5 frames and 3 left over
 };
 
 TEST_F(SpanTest, WritesEachBeatUnlessRefusedCancelledOrFailing) {
@@ -65,12 +44,28 @@ TEST_F(SpanTest, WritesEachBeatUnlessRefusedCancelledOrFailing) {
       {0, {}, 0, {}, {1, 2, 3, 4, 5, 6, 7, 8}},
   };
   const Bytes former = PcmWave(Ramp(2), 1, 11025);
+  QStringList labels;  // the progress label at each beat's end
   for (const auto& [existing, answers, cancelAt, questions, left] : cases) {
     for (int n = 1; n <= 8; ++n) std::filesystem::remove(Beat(n));
     if (existing > 0) WriteBytes(Beat(existing), former);
     if (existing < 0) std::filesystem::create_directory(Beat(-existing));
     window.dialogs.answers = answers;
-    Span(cancelAt);
+    // The progress dialog closed from its title bar at every turn of the event loop (which must
+    // change nothing), and its Cancel clicked at the end of beat `cancelAt`.
+    labels.clear();
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&] {
+      FrmProgress* progress = ProgressDialog();
+      if (!progress || !progress->isVisible()) return;
+      const QString label = progress->LblProg()->text();
+      if (labels.isEmpty() || labels.back() != label) labels << label;
+      progress->close();
+      if (label == QString("Processing beat: %1").arg(cancelAt - 1)) progress->CmdCancel()->click();
+    });
+    watcher.start(0);
+    ChooseSave("drum.wav");
+    window.commands.SpanAs();
+    EXPECT_TRUE(ProgressDialog() == nullptr && Released());
     EXPECT_EQ(TakeLog(), QStringList{"save|Span File As"} + questions);
     EXPECT_EQ(dir.Names().size(), left.size() + (existing < 0 ? 2 : 1));
     for (int n : left) {
@@ -99,10 +94,9 @@ TEST_F(SpanTest, RefusalsWriteNothing) {
     window.dialogs.saveChoices = {Choice("drum.wav")};
     window.commands.SpanAs();
     EXPECT_EQ(TakeLog(), log);
-    EXPECT_TRUE(Released());
+    EXPECT_TRUE(ProgressDialog() == nullptr && Released());
   }
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"loop.wav"});
-  EXPECT_EQ(ProgressDialog(), nullptr);
 }
 
 }  // namespace
