@@ -34,15 +34,17 @@ class FocusTest : public LoopTest {
 TEST_F(FocusTest, RefusedKeysAndLeavesRestoreTheFieldAndTheFocusComesBack) {
   Check("ChkPhaser")->click();
   Paste("TxtNewSamp", "100");
-  // The field, its text, the key typed or how it is left, the message, the text afterwards.
-  const std::tuple<const char*, QString, const char*, QString, QString> cases[] = {
-      {"TxtBars", "", "-", "Invalid numeric value.", ""},
-      {"TxtBars", "0", "tab", "Invalid beat(s) value.", "1"},
-      {"TxtBeats", "", "backtab", "Invalid beat(s) value.", "4"},
-      {"TxtNewSamp", "", "tab", "Samples invalid.", "88200"},
-      {"LblPhaser", "", "tab", "Invalid phaser value.", "1"},
-      {"TxtNewSamp", "", "click", "Samples invalid.", "88200"},  // a click on "Reverse" is no click
-      {"TxtBars", "2", "tab", "", "2"},                          // a valid text lets the focus go
+  // The field, its text, the key typed (no key: a click on "Reverse", which is no click while the
+  // field cannot be left), the message, the text afterwards.
+  const Qt::Key kClick = Qt::Key_unknown;
+  const std::tuple<const char*, QString, Qt::Key, QString, QString> cases[] = {
+      {"TxtBars", "", Qt::Key_Minus, "Invalid numeric value.", ""},
+      {"TxtBars", "0", Qt::Key_Tab, "Invalid beat(s) value.", "1"},
+      {"TxtBeats", "", Qt::Key_Backtab, "Invalid beat(s) value.", "4"},
+      {"TxtNewSamp", "", Qt::Key_Tab, "Samples invalid.", "88200"},
+      {"LblPhaser", "", Qt::Key_Tab, "Invalid phaser value.", "1"},
+      {"TxtNewSamp", "", kClick, "Samples invalid.", "88200"},
+      {"TxtBars", "2", Qt::Key_Tab, "", "2"},  // a valid text lets the focus go
   };
   // Inactive, keys and clicks still reach the window's focused field but move no real focus. A box
   // may take the activation with nothing handing it back; real Qt boxes are answered with Return.
@@ -57,8 +59,8 @@ TEST_F(FocusTest, RefusedKeysAndLeavesRestoreTheFieldAndTheFocusComesBack) {
     dialogs.whileShown = [&](const ScriptedDialogs::Shown&) {
       if (mode == kBoxTakesActivation) LoseActivation();
     };
-    for (const auto& [name, text, how, message, restored] : cases) {
-      SCOPED_TRACE(std::string(name) + " " + how + " in mode " + std::to_string(mode));
+    for (const auto& [name, text, key, message, restored] : cases) {
+      SCOPED_TRACE(std::string(name) + " key " + std::to_string(key) + " in mode " + std::to_string(mode));
       QLineEdit* field = Field(name);
       window->activateWindow();
       field->setFocus();
@@ -66,17 +68,10 @@ TEST_F(FocusTest, RefusedKeysAndLeavesRestoreTheFieldAndTheFocusComesBack) {
       Retype(name, text);
       if (mode == kInactive) LoseActivation();
       ASSERT_EQ(window->focusWidget(), field);
-      const QString key = how;
-      if (key == "click")
-        ClickReverse();
-      else
-        QTest::keyClick(field, key == "-" ? Qt::Key_Minus : key == "tab" ? Qt::Key_Tab : Qt::Key_Backtab);
+      key == kClick ? ClickReverse() : QTest::keyClick(field, key);
       EXPECT_EQ(TakeMessages(), message.isEmpty() ? QStringList{} : QStringList{message});
       EXPECT_EQ(field->text(), restored);
-      if (message.isEmpty())
-        EXPECT_NE(window->focusWidget(), field);
-      else
-        EXPECT_TRUE(WindowHasFocusIn(name));
+      EXPECT_TRUE(message.isEmpty() ? window->focusWidget() != field : WindowHasFocusIn(name));
     }
   }
   EXPECT_EQ(Text("TxtNewBytes"), "352800");  // the restored length was recalculated
