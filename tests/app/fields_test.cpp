@@ -19,21 +19,19 @@ TEST_F(FieldsTest, BarsBeatsLengthAndTempoSetTheFigures) {
   EXPECT_EQ(Texts("TxtOrgBpm TxtNewBpm TxtTotal TxtSpSamp"), "240 240 8 11025");
   Retype("TxtBeats", "2.5");
   EXPECT_EQ(Texts("TxtTotal TxtNewBpm"), "5 150");
-  Retype("TxtBars", "1");
-  Retype("TxtBeats", "4");
-  Retype("TxtNewSamp", "44100");
-  EXPECT_EQ(Texts("TxtNewBytes TxtNewBpm TxtSpSamp TxtSpBytes"), "176400 240 11025 44100");
+  Retype("TxtNewSamp", "44100");  // 5 beats in a second
+  EXPECT_EQ(Texts("TxtNewBytes TxtNewBpm TxtSpSamp TxtSpBytes"), "176400 300 8820 35280");
 
   dialogs.inputs = {QString("133")};
   Mouse(QTest::MouseClick, "LblEditBpm");
   ASSERT_EQ(dialogs.shown.size(), 1u);
-  EXPECT_EQ(dialogs.shown[0].title + "|" + dialogs.shown[0].text, "New Bpm|Enter new bpm value.|240");
-  EXPECT_EQ(Texts("TxtNewSamp TxtNewBpm"), "79579 132.9999");
+  EXPECT_EQ(dialogs.shown[0].title + "|" + dialogs.shown[0].text, "New Bpm|Enter new bpm value.|300");
+  EXPECT_EQ(Texts("TxtNewSamp TxtNewBpm"), "99474 132.9996");
 
   // Without a new length the beats recalculate nothing.
   Field("TxtNewSamp")->clear();
   Retype("TxtBeats", "2");
-  EXPECT_EQ(Texts("TxtTotal TxtNewBpm"), "4 132.9999");
+  EXPECT_EQ(Texts("TxtTotal TxtNewBpm"), "5 132.9996");
   EXPECT_TRUE(TakeMessages().isEmpty());
 }
 
