@@ -27,7 +27,6 @@ class FocusTest : public LoopTest {
     QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
                       Check("ChkReverse")->mapTo(window.get(), QPoint(6, 6)));
   }
-
   QWidget other;
 };
 

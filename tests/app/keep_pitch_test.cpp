@@ -24,7 +24,6 @@ TEST_F(KeepPitchTest, CommandIsRememberedInItsOwnSectionAndSaveAsStretchesToTheN
   EXPECT_EQ(settings.Value("KeepPitch", "Enabled") + settings.Value("UserSection", "KeepPitch"), "1");
   Restart();
   EXPECT_TRUE(command()->isChecked());
-
   // 2 s of 440 Hz: 88200 frames, 120 bpm, stretched by the remembered setting.
   WriteBytes(dir / "sine.wav", PcmWave(Stereo16(SineWave(440, 44100, 88200))));
   Open(QString::fromStdString(dir / "sine.wav"));

@@ -37,7 +37,6 @@ class WindowTest : public ::testing::Test {
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   }
-
   // A 16-bit PCM file of `frames` frames, every byte counting up.
   QString WriteWave(const std::string& name, int frames, int channels = 2, int rate = 44100) {
     WriteBytes(dir / name, PcmWave(Ramp(static_cast<std::size_t>(frames * channels * 2)), channels, rate));
@@ -48,7 +47,6 @@ class WindowTest : public ::testing::Test {
     dialogs.openChoices.push_back(UserDialogs::FileChoice{info.absolutePath(), info.fileName()});
     window->MnuOpenWave_Click();
   }
-
   QLineEdit* Field(const QString& name) const { return window->findChild<QLineEdit*>(name); }
   QString Text(const QString& name) const { return Field(name)->text(); }
   ButtonLabel* Label(const char* name) const { return window->findChild<ButtonLabel*>(name); }
@@ -78,7 +76,6 @@ class WindowTest : public ::testing::Test {
     const QPoint at = Label(label)->mapTo(window.get(), Label(label)->rect().center());
     QTest::mouseEvent(action, window->windowHandle(), Qt::LeftButton, keys, at);
   }
-
   TempDir dir;
   WindowDialogs dialogs;
   MemorySettings settings;

@@ -24,7 +24,6 @@ class FakeWindow : public MainWindowState {
   RenderSettings render;
   QString beats = "4", bars = "1", total = "4";
   OutputCommands commands{*this};
-
   QWidget* Window() override { return &widget; }
   UserDialogs& Dialogs() override { return dialogs; }
   NumberStyle Style() const override { return {}; }
@@ -75,7 +74,6 @@ class OutputTest : public ::testing::Test {
   }
   // After every command the window takes input again and the arrow pointer is back.
   bool Released() const { return window.widget.isEnabled() && QApplication::overrideCursor() == nullptr; }
-
   TempDir dir;
   FakeWindow window;
 };

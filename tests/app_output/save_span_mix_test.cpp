@@ -23,14 +23,12 @@ TEST_F(SaveMixTest, SaveAsWritesFormatAndRenderedDataOrNothing) {
   EXPECT_EQ(ReadBytes(dir / "out.wav"), PcmWave(PickFrames(data, 2, {3, 2, 2, 2, 1, 0, 0}), 1, 22050));
   EXPECT_EQ(TakeLog(), QStringList{"save"});
   std::filesystem::remove(dir / "out.wav");
-
-  // Cancel, a render failure, a folder that does not exist: the dialogs shown.
+  // Cancel and a render failure (a failed write: the span's beat in a folder, the same message).
   const std::tuple<std::string, std::optional<int>, QStringList> failures[] = {
       {"", {}, {"save"}},
       {"zero.wav",
        0,
        {"save", "message|Error: 5|Could not change the length of the sound. Out of Memory.|critical"}},
-      {"missing/out.wav", {}, {"save", "message||Failed to create the file."}},
   };
   for (const auto& [name, frames, log] : failures) {
     window.render.newFrames = frames;
@@ -60,7 +58,6 @@ TEST_F(SaveMixTest, MixToWritesIntoTheSecondFileOrRefuses) {
   EXPECT_EQ(ReadBytes(dir / "second.wav"), second(data));
   EXPECT_EQ(TakeLog(), (QStringList{"open|Select a file to mix to", "save|Select a file to save the mix"}));
   EXPECT_TRUE(Released());
-
   std::filesystem::remove(dir / "mix.wav");
   const std::vector<std::pair<Bytes, QString>> refusals{
       {PcmWave(Ramp(4), 1, 44100),  // each field compared: the render tests
@@ -94,7 +91,6 @@ class SpanTest : public OutputTest {
     window.bars = "2";
   }
   std::string Beat(int n) const { return dir / ("drum[" + std::to_string(n) + "].wav"); }
-
   const Bytes data = Ramp(86);  // 43 mono frames: 8 beats of 5 frames and 3 left over
 };
 
@@ -155,7 +151,6 @@ TEST_F(SpanTest, RefusalsWriteNothing) {
   // Beats and the dialogs shown (a render failure: the Save As test, through the same plan).
   const std::pair<QString, QStringList> cases[] = {
       {"0", {below}},
-      {"abc", {below}},
       {"32",  // 64 beats in 43 frames: less than a frame per beat
        {"save|Span File As",
         "message|Span Failure|Failed to span the current sound by bars * beats. Please "

@@ -66,7 +66,6 @@ TEST_F(ShuffleTest, MovesRandomizeAndReset) {
     EXPECT_EQ(State(d), state);
   }
   EXPECT_EQ(d.LstShuffle()->item(0)->text(), "Bar(1)::::Beat(4)");  // the texts travel with their beats
-
   QTest::mouseClick(d.CmdRandomize(), Qt::LeftButton);  // the list, in the model's order, shown again
   EXPECT_TRUE(State(d).endsWith('+') && d.LstShuffle()->isVisible());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
@@ -93,7 +92,6 @@ TEST_F(ShuffleTest, ApplyReordersTheOpenSoundForLaterOutputOrIsRefused) {
   EXPECT_EQ(log[0] + log[1],
             limit + "a higher value than 0.|information" + limit + "less than 2048.|information");
   EXPECT_TRUE(log[2].startsWith("message|Shuffle|") && log[2].endsWith("|exclamation"));
-
   window.beats = window.total = "4", window.bars = "1";
   RunShuffle([](FrmShuffle& d) {
     Move(d, {2, 3}, d.LblUp());  // 3 4 up: 3 4 1 2; then 4 down: 3 1 4 2
