@@ -51,21 +51,18 @@ class WindowTest : public ::testing::Test {
   QString Text(const QString& name) const { return Field(name)->text(); }
   ButtonLabel* Label(const char* name) const { return window->findChild<ButtonLabel*>(name); }
   QCheckBox* Check(const char* name) const { return window->findChild<QCheckBox*>(name); }
-  // The texts of the fields named in `names` (separated by spaces), joined by spaces.
-  QString Texts(const QString& names) const {
+  QString Texts(const QString& names) const {  // "TxtA TxtB": "textA textB"
     QStringList texts;
     for (const QString& name : names.split(' ')) texts << Text(name);
     return texts.join(' ');
   }
-  // Replaces the text as a paste would (the caret ends up after it).
+  // A paste puts the caret after the text; a retype empties the field, then types one key at a time.
   void Paste(const QString& name, const QString& text) { Field(name)->setText(text); }
-  // Empties the field, then types `keys` one by one.
   void Retype(const QString& name, const QString& keys) {
     Field(name)->clear();
     QTest::keyClicks(Field(name), keys);
   }
-  // The texts of the messages shown since the last call.
-  QStringList TakeMessages() {
+  QStringList TakeMessages() {  // the texts of the messages since the last call
     QStringList texts;
     for (const auto& shown : dialogs.Messages()) texts << shown.text;
     dialogs.Clear();

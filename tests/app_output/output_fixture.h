@@ -45,8 +45,7 @@ class FakeWindow : public MainWindowState {
 
 class OutputTest : public ::testing::Test {
  protected:
-  // Writes `name` and opens it as the current file.
-  void Open(const std::string& name, const Bytes& bytes) {
+  void Open(const std::string& name, const Bytes& bytes) {  // writes `name`, opens it as the current file
     WriteBytes(dir / name, bytes);
     OpenResult result = OpenWaveFile(dir / name);
     ASSERT_TRUE(result.wave) << result.problem.message;

@@ -23,8 +23,7 @@ namespace tactoria::testing {
 class ScriptedDialogs : public UserDialogs {
  public:
   struct Shown {
-    QString kind;  // "message", "question", "input", "open", "save"
-    QString title, text;
+    QString kind, title, text;  // kind: "message", "question", "input", "open", "save"
     MessageIcon icon = MessageIcon::None;
     bool withCancel = false;
   };
@@ -60,8 +59,7 @@ class ScriptedDialogs : public UserDialogs {
     return Pop(saveChoices, {});
   }
 
-  // Messages only (not questions or file dialogs), in order.
-  std::vector<Shown> Messages() const {
+  std::vector<Shown> Messages() const {  // not questions or file dialogs
     std::vector<Shown> result;
     for (const auto& s : shown)
       if (s.kind == "message") result.push_back(s);
