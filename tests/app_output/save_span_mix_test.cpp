@@ -78,14 +78,9 @@ TEST_F(SaveMixTest, MixToWritesIntoTheSecondFileOrRefuses) {
   EXPECT_EQ(dir.Names(), (std::vector<std::string>{"open.wav", "second.wav"}));
 }
 
-FrmProgress* ProgressDialog() {
-  for (QWidget* w : QApplication::topLevelWidgets())
-    if (w->objectName() == "FrmProgress") return static_cast<FrmProgress*>(w);
-  return nullptr;
-}
-
 class SpanTest : public OutputTest {
  protected:
+  FrmProgress* ProgressDialog() { return window.widget.findChild<FrmProgress*>(); }
   void SetUp() override {
     Open("loop.wav", PcmWave(data, 1, 11025));
     window.bars = "2";
