@@ -71,10 +71,9 @@ TEST_F(FieldsTest, RejectedInputShowsOneMessageThenTheCorrectedText) {
       dialogs.inputs = {entered.isEmpty() ? std::nullopt : std::optional(entered)};
       window->LblEditBpm_Click();
     }
-    const auto shown = dialogs.Messages();
-    ASSERT_EQ(shown.size(), message.isEmpty() ? 0u : 1u);
     const bool overflow = message == kOverflow;
-    for (const auto& s : shown) {
+    ASSERT_EQ(dialogs.Messages().size(), message.isEmpty() ? 0u : 1u);
+    for (const auto& s : dialogs.Messages()) {
       EXPECT_EQ(s.title + "|" + s.text, (overflow ? "Error: Overflow|" : "Invalid Value|") + message);
       EXPECT_EQ(s.icon, overflow ? MessageIcon::Information : MessageIcon::Exclamation);
     }

@@ -20,7 +20,7 @@ QSize TextRoom(const QLineEdit* field) {
           field->height() - 2 * frame - 2 - margins.top() - margins.bottom()};
 }
 
-TEST_F(LayoutTest, EveryFieldShowsItsLargestValueAndEveryCaptionItsText) {
+TEST_F(LayoutTest, FieldsShowTheirLargestValuesCaptionsTheirTextsAndLockedFieldsLookDisabled) {
   const QFont font = window->font();
   const std::pair<const char*, QString> largest[] = {
       {"TxtBeats", "32"},           {"TxtBars", "4096"},           {"TxtTotal", "131072"},
@@ -53,10 +53,8 @@ TEST_F(LayoutTest, EveryFieldShowsItsLargestValueAndEveryCaptionItsText) {
     if (frame->window() == window.get()) EXPECT_EQ(frame->font().pointSizeF(), font.pointSizeF());
   for (const char* name : {"ChkPhaser", "ChkReverse"})
     EXPECT_LE(Check(name)->sizeHint().width(), Field("LblPhaser")->x() - Check(name)->x()) << name;
-}
-
-TEST_F(LayoutTest, DisabledFieldsLookDisabled) {
-  // A pixel of the empty background, away from the frame, of a locked and of a live field.
+  // Disabled fields look disabled: a pixel of the empty background, away from the frame, of a
+  // locked and of a live field.
   const auto background = [&](const char* name, QPalette::ColorGroup group) {
     QLineEdit* field = Field(name);
     EXPECT_EQ(field->isEnabled(), group == QPalette::Active);

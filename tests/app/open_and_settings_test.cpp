@@ -11,36 +11,32 @@ namespace {
 
 using OpenTest = WindowTest;
 
-TEST_F(OpenTest, AFileFillsAndUnlocksTheWindow) {
+TEST_F(OpenTest, AFileFillsAndUnlocksTheWindowAndRefusalsKeepItOpen) {
   const auto unlocked = [&] {
     QString flags = Field("TxtNewSamp")->isEnabled() ? "+" : "-";
     for (const char* name : {"MnuSaveAsWave", "MnuSpanAs", "MnuShuffle", "MnuMixTo"})
       flags += window->findChild<QAction*>(name)->isEnabled() ? "+" : "-";
     return flags;
   };
+  const auto state = [&] {
+    return window->findChild<QPlainTextEdit*>("TxtDir")->toPlainText() + " " + Texts("TxtOrgSamp TxtNewSamp");
+  };
   EXPECT_EQ(unlocked(), "-----");
-  const QString path = WriteWave("loop.wav", 88200);
-  Open(path);
+  const QString first = WriteWave("first.wav", 88200);
+  Open(first);
   EXPECT_TRUE(dialogs.shown.size() == 1 && dialogs.unexpected == 0);  // the open dialog only
   EXPECT_EQ(Texts("TxtOrgSamp TxtOrgBytes TxtOrgBpm TxtFreq TxtTotal TxtChannels TxtAlign TxtNewSamp "
                   "TxtNewBytes TxtNewBpm TxtSpSamp TxtSpBytes"),
             "88200 352800 120 44100 4 2 4 88200 352800 120 22050 88200");
-  EXPECT_EQ(window->findChild<QPlainTextEdit*>("TxtDir")->toPlainText(), path);
   EXPECT_EQ(unlocked(), "+++++");
   // The same frame count in another format keeps a typed new length, in the new file's terms.
   Retype("TxtNewSamp", "44100");
-  Open(WriteWave("mono.wav", 88200, 1, 22050));
-  EXPECT_EQ(Texts("TxtNewSamp TxtNewBytes TxtNewBpm"), "44100 88200 120");
-}
-
-TEST_F(OpenTest, RefusalsLeaveThePreviousFileOpen) {
-  const QString first = WriteWave("first.wav", 88200);
-  Open(first);
-  Retype("TxtNewSamp", "44100");
+  const QString mono = WriteWave("mono.wav", 88200, 1, 22050);
+  Open(mono);
+  EXPECT_EQ(Texts("TxtNewBytes TxtNewBpm"), "88200 120");
+  EXPECT_EQ(state(), mono + " 88200 44100");
   const vbMediaFile* opened = window->CurrentWave();
-  const auto state = [&] {
-    return window->findChild<QPlainTextEdit*>("TxtDir")->toPlainText() + " " + Texts("TxtOrgSamp TxtNewSamp");
-  };
+
   // A file the checks refuse; every open message, read failures too, takes this path (each message:
   // the wave tests).
   WriteBytes(dir / "bad.wav", PcmWave(Ramp(7)));
@@ -52,17 +48,17 @@ TEST_F(OpenTest, RefusalsLeaveThePreviousFileOpen) {
             "BlockAlign Error|The block alignment in this wave file is invalid.");
   EXPECT_EQ(shown.icon, MessageIcon::Critical);
   EXPECT_EQ(window->CurrentWave(), opened);
-  EXPECT_EQ(state(), first + " 88200 44100");
+  EXPECT_EQ(state(), mono + " 88200 44100");
   // Opening the open file again asks first: No keeps it as it is, Yes reads it again.
-  WriteWave("first.wav", 1000);
+  WriteWave("mono.wav", 1000, 1, 22050);
   dialogs.answers = {Answer::No, Answer::Yes};
-  Open(first);
+  Open(mono);
   EXPECT_EQ(dialogs.shown.back().title + "|" + dialogs.shown.back().text,
             "File Already Open|File is already open. Do you wish to reset the current open file?.");
-  EXPECT_EQ(state(), first + " 88200 44100");
+  EXPECT_EQ(state(), mono + " 88200 44100");
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  Open(first);
-  EXPECT_EQ(state(), first + " 1000 1000");
+  Open(mono);
+  EXPECT_EQ(state(), mono + " 1000 1000");
 }
 
 TEST_F(OpenTest, FileDialogsBuildPathsAndAskBeforeOverwriting) {
