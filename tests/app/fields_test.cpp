@@ -1,5 +1,4 @@
-// The tempo calculator, the new length and the phaser: figures, rejected input, validation, and
-// the arrow labels (clicks, double clicks and the hold repeat).
+// The tempo calculator, the new length, the phaser and the arrow labels beside them.
 #include <QMessageBox>
 #include <QTimer>
 

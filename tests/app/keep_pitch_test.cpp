@@ -1,5 +1,4 @@
-// The Tools menu's "Keep Pitch": off at first, remembered in its own settings section, and read by
-// the render of the output commands; the tempo shown depends on the length alone.
+// The Tools menu's "Keep Pitch"; the tempo shown depends on the length alone.
 #include <QAction>
 #include <QMenu>
 #include <QSignalSpy>

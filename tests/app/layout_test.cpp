@@ -1,6 +1,5 @@
-// The main window's layout holds its largest numbers in its one font, at every scale the
-// tests run in (ctest runs this file at 96 dpi and with QT_SCALE_FACTOR=1.5), and disabled
-// fields look disabled.
+// The main window's layout at every scale the tests run in (ctest runs this file at 96 dpi and
+// with QT_SCALE_FACTOR=1.5).
 #include <QGroupBox>
 #include <QLabel>
 #include <QStyle>

@@ -1,5 +1,4 @@
-// The Qt dialogs themselves, answered by keys: the open dialog completes ".wav", and a box
-// asked during a span leaves the progress window's label and bar in view.
+// The Qt dialogs themselves, answered by keys.
 #include <QApplication>
 #include <QDialog>
 #include <QLabel>

@@ -23,20 +23,17 @@ TEST_F(SaveMixTest, SaveAsWritesFormatAndRenderedDataOrNothing) {
   EXPECT_EQ(ReadBytes(dir / "out.wav"), PcmWave(PickFrames(data, 2, {3, 2, 2, 2, 1, 0, 0}), 1, 22050));
   EXPECT_EQ(TakeLog(), QStringList{"save"});
   std::filesystem::remove(dir / "out.wav");
-  // Cancel and a render failure (a failed write: the span's beat in a folder, the same message).
-  const std::tuple<std::string, std::optional<int>, QStringList> failures[] = {
-      {"", {}, {"save"}},
-      {"zero.wav",
-       0,
-       {"save", "message|Error: 5|Could not change the length of the sound. Out of Memory.|critical"}},
-  };
-  for (const auto& [name, frames, log] : failures) {
-    window.render.newFrames = frames;
-    ChooseSave(name);
-    window.commands.SaveAs();
-    EXPECT_EQ(TakeLog(), log);
-    EXPECT_TRUE(Released());
-  }
+  // Cancel, then a render failure (a failed write: the span's beat in a folder, the same message).
+  ChooseSave("");
+  window.commands.SaveAs();
+  EXPECT_TRUE(Released());
+  window.render.newFrames = 0;
+  ChooseSave("zero.wav");
+  window.commands.SaveAs();
+  EXPECT_EQ(TakeLog(), (QStringList{"save", "save",
+                                    "message|Error: 5|Could not change the length of the sound. Out of "
+                                    "Memory.|critical"}));
+  EXPECT_TRUE(Released());
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"in.wav"});
 }
 
@@ -62,8 +59,7 @@ TEST_F(SaveMixTest, MixToWritesIntoTheSecondFileOrRefuses) {
   const std::vector<std::pair<Bytes, QString>> refusals{
       {PcmWave(Ramp(4), 1, 44100),  // each field compared: the render tests
        "message|Invalid Format Difference|Unable to mix to this file. Wave format is different to the "
-       "current "
-       "open file.|exclamation"},
+       "current open file.|exclamation"},
       {RiffBytes({{"data", Ramp(1)}}, {"RIFF", "TEXT"}),
        "message|Error: Invalid File|Invalid wave file.|critical"},
       {PcmWave(Ramp(4), 1, 22050), "save|Select a file to save the mix"},  // and cancelled

@@ -39,7 +39,6 @@ QString State(FrmShuffle& d) {
   EXPECT_EQ(d.CmdOK()->isEnabled(), d.CmdReset()->isEnabled());
   return state + (d.CmdOK()->isEnabled() ? "+" : "-");
 }
-// Selects `rows` and clicks `target`.
 void Move(FrmShuffle& d, const std::vector<int>& rows, QWidget* target) {
   d.LstShuffle()->clearSelection();
   for (int r : rows) d.LstShuffle()->item(r)->setSelected(true);
