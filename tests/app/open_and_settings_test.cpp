@@ -61,7 +61,7 @@ TEST_F(OpenTest, AFileFillsAndUnlocksTheWindowAndRefusalsKeepItOpen) {
   EXPECT_EQ(state(), mono + " 1000 1000");
 }
 
-TEST_F(OpenTest, FileDialogsBuildPathsAndAskBeforeOverwriting) {
+TEST_F(OpenTest, FileDialogsBuildPathsAskBeforeOverwritingAndRememberTheirFolders) {
   using Choice = UserDialogs::FileChoice;
   dialogs.openChoices = {Choice{"/music", "loop"}, Choice{"/", "loop.WAV"}};
   EXPECT_EQ(window->ShowOpen(), "/music/loop.wav");
@@ -83,9 +83,8 @@ TEST_F(OpenTest, FileDialogsBuildPathsAndAskBeforeOverwriting) {
             (QStringList{"Open wave file", "Select a file to mix to", "Save File As", exists, "Save File As",
                          exists, "Save File As", "Span File As", "Save File As", exists, "Save File As"}));
   EXPECT_EQ(dialogs.unexpected, 0);
-}
 
-TEST_F(OpenTest, RememberedFoldersSurviveARestartAndUnusableOnesOpenAtHome) {
+  // The folders chosen are remembered across a restart; unusable ones open at home.
   Open(WriteWave("loop.wav", 100));
   const QString saved = QString::fromStdString(dir / "saved");
   QDir().mkpath(saved);
