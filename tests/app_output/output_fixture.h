@@ -36,11 +36,7 @@ class FakeWindow : public MainWindowState {
   QString TotalText() const override { return total; }
   QString ShowOpen(const QString& t) override { return Path(dialogs.ChooseOpenFile(&widget, t, {}, {})); }
   QString ShowSave(const QString& t) override { return Path(dialogs.ChooseSaveFile(&widget, t, {}, {})); }
-
- private:
-  static QString Path(const std::optional<UserDialogs::FileChoice>& c) {
-    return c ? c->folder + "/" + c->fileName : QString();
-  }
+  static QString Path(const ScriptedDialogs::Choice& c) { return c ? c->folder + "/" + c->fileName : ""; }
 };
 
 class OutputTest : public ::testing::Test {
@@ -54,7 +50,7 @@ class OutputTest : public ::testing::Test {
   // The answers of the next file dialogs: a name in the test's folder, or "" for Cancel.
   void ChooseOpen(const std::string& name) { window.dialogs.openChoices.push_back(Choice(name)); }
   void ChooseSave(const std::string& name) { window.dialogs.saveChoices.push_back(Choice(name)); }
-  std::optional<UserDialogs::FileChoice> Choice(const std::string& name) const {
+  ScriptedDialogs::Choice Choice(const std::string& name) const {
     if (name.empty()) return std::nullopt;
     return UserDialogs::FileChoice{QString::fromStdString(dir.path().string()), QString::fromStdString(name)};
   }

@@ -31,7 +31,8 @@ class ScriptedDialogs : public UserDialogs {
   std::vector<Shown> shown;
   std::deque<Answer> answers;
   std::deque<std::optional<QString>> inputs;
-  std::deque<std::optional<FileChoice>> openChoices, saveChoices;
+  using Choice = std::optional<FileChoice>;
+  std::deque<Choice> openChoices, saveChoices;
   int unexpected = 0;
   // Runs inside every message box and question, as a modal loop would run pending events.
   std::function<void(const Shown&)> whileShown;
@@ -48,13 +49,11 @@ class ScriptedDialogs : public UserDialogs {
     Record({"input", title, prompt + "|" + proposed});
     return Pop(inputs, {});
   }
-  std::optional<FileChoice> ChooseOpenFile(QWidget*, const QString& title, const QString& folder,
-                                           const QString&) override {
+  Choice ChooseOpenFile(QWidget*, const QString& title, const QString& folder, const QString&) override {
     Record({"open", title, folder});
     return Pop(openChoices, {});
   }
-  std::optional<FileChoice> ChooseSaveFile(QWidget*, const QString& title, const QString& folder,
-                                           const QString&) override {
+  Choice ChooseSaveFile(QWidget*, const QString& title, const QString& folder, const QString&) override {
     Record({"save", title, folder});
     return Pop(saveChoices, {});
   }
