@@ -21,7 +21,6 @@ class FocusTest : public LoopTest {
   bool WindowHasFocusIn(const char* name) {
     return QTest::qWaitFor([&] { return QApplication::focusWidget() == Field(name); }, 1000);
   }
-  void Trigger(const char* command) { window->findChild<QAction*>(command)->trigger(); }
   // A real click on the "Reverse" check box.
   void ClickReverse() {
     QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
@@ -96,7 +95,7 @@ TEST_F(FocusTest, CommandsRefuseAnEmptyFieldWithItsMessageAndWriteNothing) {
       Retype(name, "");
       if (!focused) Field("TxtBeats")->setFocus(), Paste(name, "");
       dialogs.Clear();
-      Trigger(command);
+      window->findChild<QAction*>(command)->trigger();
       ASSERT_EQ(dialogs.shown.size(), 1u);  // no file dialog, no Shuffle
       EXPECT_EQ(dialogs.shown[0].title + "|" + dialogs.shown[0].text, "Invalid Value|" + message);
       EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::Exclamation);

@@ -70,8 +70,8 @@ class WindowTest : public ::testing::Test {
   }
   // Mouse events as the platform delivers them, at the centre of the label.
   void Mouse(QTest::MouseAction action, const char* label, Qt::KeyboardModifiers keys = {}) {
-    const QPoint at = Label(label)->mapTo(window.get(), Label(label)->rect().center());
-    QTest::mouseEvent(action, window->windowHandle(), Qt::LeftButton, keys, at);
+    QTest::mouseEvent(action, window->windowHandle(), Qt::LeftButton, keys,
+                      Label(label)->mapTo(window.get(), Label(label)->rect().center()));
   }
   TempDir dir;
   WindowDialogs dialogs;
