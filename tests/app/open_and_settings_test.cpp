@@ -1,9 +1,20 @@
-// Start-up, opening and refusing files, the file dialogs, the remembered folders, About.
+// Start-up, opening and refusing files, the file dialogs (the Qt ones too, answered by keys), the
+// remembered folders and settings, Keep Pitch, About.
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
+#include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QSignalSpy>
+#include <QTimer>
 
 #include "app/frm_about.h"
+#include "app/frm_progress.h"
+#include "app/qt_user_dialogs.h"
+#include "support/sound_measures.h"
 #include "window_fixture.h"
 
 namespace tactoria::testing {
@@ -121,6 +132,83 @@ TEST(AboutTest, ClosesOnEscapeWithTheFocusInItsAddress) {
   about.show();
   QTest::keyClick(about.findChild<QLineEdit*>("TxtWebsite"), Qt::Key_Escape);
   EXPECT_FALSE(about.isVisible());
+}
+
+using KeepPitchTest = WindowTest;
+
+TEST_F(KeepPitchTest, CommandIsRememberedInItsOwnSectionAndSaveAsStretchesToTheNewLength) {
+  const auto command = [&] {
+    return window->findChild<QMenu*>("MnuTools")->findChild<QAction*>("MnuKeepPitch");
+  };
+  ASSERT_TRUE(command()->text() == "Keep Pitch" && command()->isCheckable() && !command()->isChecked());
+  QSignalSpy changes(window.get(), &FrmMain::KeepPitchChanged);
+  command()->trigger();
+  window->SetKeepPitch(true);  // no change, no signal
+  EXPECT_EQ(changes.count(), 1);
+  EXPECT_EQ(settings.Value("KeepPitch", "Enabled") + settings.Value("UserSection", "KeepPitch"), "1");
+  Restart();
+  EXPECT_TRUE(command()->isChecked());
+  // 2 s of 440 Hz: 88200 frames, 120 bpm, stretched by the remembered setting.
+  WriteBytes(dir / "sine.wav", PcmWave(Stereo16(SineWave(440, 44100, 88200))));
+  Open(QString::fromStdString(dir / "sine.wav"));
+  Retype("TxtNewSamp", "110250");
+  EXPECT_EQ(Texts("TxtNewBytes TxtNewBpm TxtSpSamp"), "441000 96 27562");
+  dialogs.saveChoices = {UserDialogs::FileChoice{QString::fromStdString(dir.path().string()), "out.wav"}};
+  window->MnuSaveAsWave_Click();
+  EXPECT_TRUE(TakeMessages().isEmpty());
+  const Bytes out = ReadBytes(dir / "out.wav");
+  ASSERT_EQ(out.size(), 44u + 441000);
+  EXPECT_NEAR(DominantFrequency(Channel16(out.data() + 44, 441000, 2, 1), 44100), 440, 2);
+}
+
+// Runs `answer` on the first modal dialog that comes up.
+void WhenModal(std::function<void(QWidget*)> answer) {
+  auto* poll = new QTimer;
+  QObject::connect(poll, &QTimer::timeout, [poll, answer] {
+    if (QWidget* modal = QApplication::activeModalWidget()) {
+      poll->stop();
+      poll->deleteLater();
+      answer(modal);
+    }
+  });
+  poll->start(10);
+}
+
+TEST(RealDialogsTest, OpenFindsANameTypedWithoutItsExtension) {
+  TempDir dir;
+  WriteBytes(dir / "loop.wav", PcmWave(Ramp(8)));
+  const QString folder = QString::fromStdString(dir.path().string());
+  WhenModal([](QWidget* dialog) {
+    auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    // Refused ("File not found" over the dialog): close whatever is still up.
+    auto* sweep = new QTimer(dialog);
+    QObject::connect(sweep, &QTimer::timeout, [] {
+      if (auto* modal = qobject_cast<QDialog*>(QApplication::activeModalWidget())) modal->reject();
+    });
+    sweep->start(20);
+    QTest::keyClicks(name, "loop");
+    QTest::keyClick(name, Qt::Key_Return);
+  });
+  const auto choice = QtUserDialogs().ChooseOpenFile(nullptr, "Open wave file", folder, "Wave Files (*.wav)");
+  ASSERT_TRUE(choice.has_value());
+  EXPECT_EQ(choice->folder + "/" + choice->fileName, folder + "/loop.wav");
+}
+
+TEST(RealDialogsTest, ABoxOwnedByTheSpanProgressLeavesItsLabelAndBarInView) {
+  FrmProgress progress;
+  progress.SetLabel("Processing beat: 3");
+  progress.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&progress));
+  QRect box;
+  WhenModal([&](QWidget* dialog) {
+    box = dialog->frameGeometry();
+    QTest::keyClick(dialog, Qt::Key_Escape);
+  });
+  QtUserDialogs().Question(&progress, "File Already Exists", "beat[3].wav exists.", true);
+  ASSERT_FALSE(box.isNull());
+  for (const QWidget* w : std::initializer_list<const QWidget*>{progress.LblProg(), progress.Progbar()})
+    EXPECT_FALSE(box.intersects(QRect(w->mapToGlobal(QPoint(0, 0)), w->size())));
 }
 
 }  // namespace
