@@ -21,124 +21,89 @@ class FocusTest : public LoopTest {
   bool WindowHasFocusIn(const char* name) {
     return QTest::qWaitFor([&] { return QApplication::focusWidget() == Field(name); }, 1000);
   }
-  QString Shown(const ScriptedDialogs::Shown& s) const { return s.title + "|" + s.text; }
-
+  // A real click on the "Reverse" check box.
+  void ClickReverse() {
+    QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                      Check("ChkReverse")->mapTo(window.get(), QPoint(6, 6)));
+  }
   QWidget other;
 };
 
-TEST_F(FocusTest, AfterAMessageTheWindowTakesTheFocusBackAndTabValidates) {
-  // Scripted boxes after which another window keeps the activation, then real Qt boxes
-  // answered with Return.
-  for (const bool real : {false, true}) {
-    SCOPED_TRACE(real ? "real boxes" : "scripted boxes");
-    dialogs.realBoxes = real;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [] {
-      if (QWidget* box = QApplication::activeModalWidget()) QTest::keyClick(box, Qt::Key_Return);
-    });
-    if (real) answer.start(20);
-    dialogs.whileShown = [&](const ScriptedDialogs::Shown&) {
-      if (!real) LoseActivation();
-    };
-    QLineEdit* bars = Field("TxtBars");
-    bars->setFocus();
-    QTest::keyClick(bars, Qt::Key_A, Qt::ControlModifier);
-    QTest::keyClick(bars, Qt::Key_Backspace);
-    QTest::keyClick(bars, Qt::Key_Minus);
-    EXPECT_EQ(TakeMessages(), QStringList{"Invalid numeric value."});
-    EXPECT_TRUE(WindowHasFocusIn("TxtBars"));
-
-    dialogs.whileShown = nullptr;
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    EXPECT_EQ(TakeMessages(), QStringList{"Invalid beat(s) value."});
-    EXPECT_EQ(bars->text(), "1");
-    EXPECT_TRUE(WindowHasFocusIn("TxtBars"));
-  }
-}
-
-TEST_F(FocusTest, LeavingAnEmptyOrZeroFieldRestoresItAndKeepsTheFocusActiveOrNot) {
+TEST_F(FocusTest, RefusedKeysAndLeavesRestoreTheFieldAndTheFocusComesBack) {
   Check("ChkPhaser")->click();
   Paste("TxtNewSamp", "100");
-  // Inactive, keys and clicks still reach the window's focused field but move no real focus.
-  struct Leave {
-    const char* field;
-    QString text;
-    const char* how;
-    QString message, restored;
+  // The field, its text, the key typed (no key: a click on "Reverse", which is no click while the
+  // field cannot be left), the message, the text afterwards.
+  const Qt::Key kClick = Qt::Key_unknown;
+  const std::tuple<const char*, QString, Qt::Key, QString, QString> cases[] = {
+      {"TxtBars", "", Qt::Key_Minus, "Invalid numeric value.", ""},
+      {"TxtBars", "0", Qt::Key_Tab, "Invalid beat(s) value.", "1"},
+      {"TxtBeats", "", Qt::Key_Backtab, "Invalid beat(s) value.", "4"},
+      {"TxtNewSamp", "", Qt::Key_Tab, "Samples invalid.", "88200"},
+      {"LblPhaser", "", Qt::Key_Tab, "Invalid phaser value.", "1"},
+      {"TxtNewSamp", "", kClick, "Samples invalid.", "88200"},
+      {"TxtBars", "2", Qt::Key_Tab, "", "2"},  // a valid text lets the focus go
   };
-  const Leave cases[] = {
-      {"TxtBars", "0", "tab", "Invalid beat(s) value.", "1"},
-      {"TxtBeats", "", "backtab", "Invalid beat(s) value.", "4"},
-      {"TxtNewSamp", "", "tab", "Samples invalid.", "88200"},
-      {"LblPhaser", "", "tab", "Invalid phaser value.", "1"},
-      {"TxtNewSamp", "", "click", "Samples invalid.", "88200"},  // a click on "Reverse" is no click
-      {"TxtBars", "2", "tab", "", "2"},                          // a valid text lets the focus go
-  };
-  for (const bool active : {true, false}) {
-    for (const auto& [name, text, how, message, restored] : cases) {
-      SCOPED_TRACE(std::string(name) + " " + how + (active ? " active" : " inactive"));
+  // Inactive, keys and clicks still reach the window's focused field but move no real focus. A box
+  // may take the activation with nothing handing it back; real Qt boxes are answered with Return.
+  enum Mode { kActive, kInactive, kBoxTakesActivation, kRealBoxes };
+  QTimer answer;
+  QObject::connect(&answer, &QTimer::timeout, [] {
+    if (QWidget* box = QApplication::activeModalWidget()) QTest::keyClick(box, Qt::Key_Return);
+  });
+  for (const Mode mode : {kActive, kInactive, kBoxTakesActivation, kRealBoxes}) {
+    dialogs.realBoxes = mode == kRealBoxes;
+    if (dialogs.realBoxes) answer.start(20);
+    dialogs.whileShown = [&](const ScriptedDialogs::Shown&) {
+      if (mode == kBoxTakesActivation) LoseActivation();
+    };
+    for (const auto& [name, text, key, message, restored] : cases) {
+      SCOPED_TRACE(std::string(name) + " key " + std::to_string(key) + " in mode " + std::to_string(mode));
       QLineEdit* field = Field(name);
       window->activateWindow();
       field->setFocus();
       ASSERT_TRUE(WindowHasFocusIn(name));
       Retype(name, text);
-      if (!active) LoseActivation();
+      if (mode == kInactive) LoseActivation();
       ASSERT_EQ(window->focusWidget(), field);
-      QCheckBox* reverse = Check("ChkReverse");
-      if (QString(how) == "click") {
-        QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
-                          reverse->mapTo(window.get(), QPoint(6, 6)));
-        EXPECT_FALSE(reverse->isChecked());
-      } else {
-        QTest::keyClick(field, QString(how) == "tab" ? Qt::Key_Tab : Qt::Key_Backtab);
-      }
+      key == kClick ? ClickReverse() : QTest::keyClick(field, key);
       EXPECT_EQ(TakeMessages(), message.isEmpty() ? QStringList{} : QStringList{message});
       EXPECT_EQ(field->text(), restored);
-      if (message.isEmpty()) {
-        EXPECT_NE(window->focusWidget(), field);
-      } else {
-        EXPECT_TRUE(WindowHasFocusIn(name));
-      }
+      EXPECT_TRUE(message.isEmpty() ? window->focusWidget() != field : WindowHasFocusIn(name));
     }
   }
   EXPECT_EQ(Text("TxtNewBytes"), "352800");  // the restored length was recalculated
-  // Only the refused click was eaten.
-  QCheckBox* reverse = Check("ChkReverse");
-  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, reverse->mapTo(window.get(), QPoint(6, 6)));
-  EXPECT_TRUE(reverse->isChecked());
+  EXPECT_FALSE(Check("ChkReverse")->isChecked());
+  ClickReverse();  // only the refused clicks were eaten
+  EXPECT_TRUE(Check("ChkReverse")->isChecked());
 }
 
-TEST_F(FocusTest, CommandsRefuseAnEmptyLengthWithTheFieldsMessageAndWriteNothing) {
-  const QString target = QString::fromStdString(dir / "out.wav");
-  const char* commands[] = {"MnuSaveAsWave", "MnuSpanAs", "MnuMixTo"};
+TEST_F(FocusTest, CommandsRefuseAnEmptyFieldWithItsMessageAndWriteNothing) {
+  // A menu command is a leave too. Unfocused, the field was left by a click on a label, which takes
+  // no focus and validates nothing.
+  const std::tuple<const char*, const char*, QString, QString> cases[] = {
+      {"TxtNewSamp", "MnuSaveAsWave", "Samples invalid.", "88200"},
+      {"TxtNewSamp", "MnuSpanAs", "Samples invalid.", "88200"},
+      {"TxtNewSamp", "MnuMixTo", "Samples invalid.", "88200"},
+      {"TxtBars", "MnuShuffle", "Invalid beat(s) value.", "1"},
+      {"TxtBars", "MnuOpenWave", "Invalid beat(s) value.", "1"},
+  };
   for (const bool focused : {true, false}) {
-    for (const char* command : commands) {
+    for (const auto& [name, command, message, restored] : cases) {
       SCOPED_TRACE(std::string(command) + (focused ? " focused" : " unfocused"));
-      Field("TxtNewSamp")->setFocus();
-      Retype("TxtNewSamp", "");
-      // Unfocused: left by a click on a label, which takes no focus and validates nothing.
-      if (!focused) Field("TxtBars")->setFocus(), Paste("TxtNewSamp", "");
+      Field(name)->setFocus();
+      Retype(name, "");
+      if (!focused) Field("TxtBeats")->setFocus(), Paste(name, "");
       dialogs.Clear();
       window->findChild<QAction*>(command)->trigger();
-      ASSERT_EQ(dialogs.shown.size(), 1u);  // no file dialog
-      EXPECT_EQ(Shown(dialogs.shown[0]), "Invalid Value|Samples invalid.");
+      ASSERT_EQ(dialogs.shown.size(), 1u);  // no file dialog, no Shuffle
+      EXPECT_EQ(dialogs.shown[0].title + "|" + dialogs.shown[0].text, "Invalid Value|" + message);
       EXPECT_EQ(dialogs.shown[0].icon, MessageIcon::Exclamation);
-      EXPECT_EQ(Text("TxtNewSamp"), "88200");
-      EXPECT_TRUE(WindowHasFocusIn("TxtNewSamp"));
+      EXPECT_EQ(Text(name), restored);
+      EXPECT_TRUE(WindowHasFocusIn(name));
     }
   }
-  EXPECT_FALSE(QFileInfo::exists(target));
-
-  // A menu command is a leave too: an empty bar count is refused before Shuffle or Open opens.
-  for (const char* command : {"MnuShuffle", "MnuOpenWave"}) {
-    Field("TxtBars")->setFocus();
-    Retype("TxtBars", "");
-    dialogs.Clear();
-    window->findChild<QAction*>(command)->trigger();
-    EXPECT_EQ(dialogs.shown.size(), 1u) << command;  // no Shuffle, no open dialog
-    EXPECT_EQ(TakeMessages(), QStringList{"Invalid beat(s) value."}) << command;
-    EXPECT_EQ(Text("TxtBars"), "1");
-  }
+  EXPECT_EQ(dir.Names(), std::vector<std::string>{"loop.wav"});
 }
 
 }  // namespace

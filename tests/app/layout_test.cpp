@@ -1,6 +1,5 @@
-// The main window's layout holds its largest numbers in its one font, at every scale the
-// tests run in (ctest runs this file at 96 dpi and with QT_SCALE_FACTOR=1.5), and disabled
-// fields look disabled.
+// The main window's layout at every scale the tests run in (ctest runs this file at 96 dpi and
+// with QT_SCALE_FACTOR=1.5).
 #include <QGroupBox>
 #include <QLabel>
 #include <QStyle>
@@ -20,7 +19,7 @@ QSize TextRoom(const QLineEdit* field) {
           field->height() - 2 * frame - 2 - margins.top() - margins.bottom()};
 }
 
-TEST_F(LayoutTest, EveryFieldShowsItsLargestValueAndEveryCaptionItsText) {
+TEST_F(LayoutTest, FieldsShowTheirLargestValuesCaptionsTheirTextsAndLockedFieldsLookDisabled) {
   const QFont font = window->font();
   const std::pair<const char*, QString> largest[] = {
       {"TxtBeats", "32"},           {"TxtBars", "4096"},           {"TxtTotal", "131072"},
@@ -31,48 +30,38 @@ TEST_F(LayoutTest, EveryFieldShowsItsLargestValueAndEveryCaptionItsText) {
   };
   for (const auto& [name, text] : largest) {
     const QLineEdit* field = Field(name);
-    EXPECT_EQ(field->font(), font) << name;
     const QFontMetrics metrics(field->font());
-    EXPECT_LE(metrics.horizontalAdvance(text), TextRoom(field).width()) << name << " " << text.toStdString();
+    EXPECT_EQ(field->font(), font) << name;
+    EXPECT_LE(metrics.horizontalAdvance(text), TextRoom(field).width()) << name;
     EXPECT_LE(metrics.height(), TextRoom(field).height()) << name;
   }
-
-  // Each caption in the window's font (underlined for frame titles and links), whole, and
-  // clear of the control to its right.
+  // Each caption in the window's font (underlined for frame titles and links), whole, and clear of
+  // the field to its right; the Preview and other windows have fonts of their own.
   for (const QLabel* label : window->findChildren<QLabel*>()) {
-    if (label->window() != window.get()) continue;  // the Preview and other windows have fonts of their own
+    if (label->window() != window.get()) continue;
     SCOPED_TRACE(label->objectName().toStdString());
     QFont expected = font;
     expected.setUnderline(label->font().underline());
     EXPECT_EQ(label->font(), expected);
     EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width());
-    for (const QLineEdit* field :
-         label->parentWidget()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)) {
-      if (field->y() == label->y() && field->x() > label->x()) {
+    for (const QLineEdit* field : label->parentWidget()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
+      if (field->y() == label->y() && field->x() > label->x())
         EXPECT_LT(label->geometry().right(), field->x());
-      }
-    }
   }
-  for (const QGroupBox* frame : window->findChildren<QGroupBox*>()) {
-    if (frame->window() != window.get()) continue;
-    EXPECT_EQ(frame->font().pointSizeF(), font.pointSizeF()) << frame->objectName().toStdString();
-  }
+  for (const QGroupBox* frame : window->findChildren<QGroupBox*>())
+    if (frame->window() == window.get()) EXPECT_EQ(frame->font().pointSizeF(), font.pointSizeF());
   for (const char* name : {"ChkPhaser", "ChkReverse"})
     EXPECT_LE(Check(name)->sizeHint().width(), Field("LblPhaser")->x() - Check(name)->x()) << name;
-}
-
-TEST_F(LayoutTest, DisabledFieldsLookDisabled) {
-  // A pixel of the empty background, away from the frame.
-  const auto background = [](QLineEdit* field) {
-    return field->grab().toImage().pixelColor(field->width() - 4, field->height() / 2);
+  // Disabled fields look disabled: a pixel of the empty background, away from the frame, of a
+  // locked and of a live field.
+  const auto background = [&](const char* name, QPalette::ColorGroup group) {
+    QLineEdit* field = Field(name);
+    EXPECT_EQ(field->isEnabled(), group == QPalette::Active);
+    const QColor pixel = field->grab().toImage().pixelColor(field->width() - 4, field->height() / 2);
+    EXPECT_EQ(pixel, field->palette().color(group, QPalette::Base)) << name;
+    return pixel;
   };
-  QLineEdit* locked = Field("TxtNewSamp");
-  QLineEdit* live = Field("TxtOrgSamp");
-  ASSERT_FALSE(locked->isEnabled());
-  ASSERT_TRUE(live->isEnabled());
-  EXPECT_EQ(background(locked), locked->palette().color(QPalette::Disabled, QPalette::Base));
-  EXPECT_EQ(background(live), live->palette().color(QPalette::Active, QPalette::Base));
-  EXPECT_NE(background(locked), background(live));
+  EXPECT_NE(background("TxtNewSamp", QPalette::Disabled), background("TxtOrgSamp", QPalette::Active));
 }
 
 }  // namespace

@@ -30,7 +30,6 @@ class WindowDialogs : public ScriptedDialogs {
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override { Restart(); }
-
   void Restart() {
     window.reset();
     window = std::make_unique<FrmMain>(dialogs, settings);
@@ -38,54 +37,42 @@ class WindowTest : public ::testing::Test {
     window->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
   }
-
   // A 16-bit PCM file of `frames` frames, every byte counting up.
   QString WriteWave(const std::string& name, int frames, int channels = 2, int rate = 44100) {
-    const auto size = static_cast<std::size_t>(frames) * static_cast<std::size_t>(channels) * 2;
-    WriteBytes(dir / name, PcmWave(Ramp(size), channels, rate));
+    WriteBytes(dir / name, PcmWave(Ramp(static_cast<std::size_t>(frames * channels * 2)), channels, rate));
     return QString::fromStdString(dir / name);
   }
-
   void Open(const QString& path) {
     const QFileInfo info(path);
     dialogs.openChoices.push_back(UserDialogs::FileChoice{info.absolutePath(), info.fileName()});
     window->MnuOpenWave_Click();
   }
-
   QLineEdit* Field(const QString& name) const { return window->findChild<QLineEdit*>(name); }
   QString Text(const QString& name) const { return Field(name)->text(); }
   ButtonLabel* Label(const char* name) const { return window->findChild<ButtonLabel*>(name); }
   QCheckBox* Check(const char* name) const { return window->findChild<QCheckBox*>(name); }
-  // The texts of the fields named in `names` (separated by spaces), joined by spaces.
-  QString Texts(const QString& names) const {
+  QString Texts(const QString& names) const {  // "TxtA TxtB": "textA textB"
     QStringList texts;
     for (const QString& name : names.split(' ')) texts << Text(name);
     return texts.join(' ');
   }
-
-  // Replaces the text as a paste would (the caret ends up after it).
+  // A paste puts the caret after the text; a retype empties the field, then types one key at a time.
   void Paste(const QString& name, const QString& text) { Field(name)->setText(text); }
-  // Empties the field, then types `keys` one by one.
   void Retype(const QString& name, const QString& keys) {
     Field(name)->clear();
     QTest::keyClicks(Field(name), keys);
   }
-
-  // The texts of the messages shown since the last call.
-  QStringList TakeMessages() {
+  QStringList TakeMessages() {  // the texts of the messages since the last call
     QStringList texts;
     for (const auto& shown : dialogs.Messages()) texts << shown.text;
     dialogs.Clear();
     return texts;
   }
-
   // Mouse events as the platform delivers them, at the centre of the label.
   void Mouse(QTest::MouseAction action, const char* label, Qt::KeyboardModifiers keys = {}) {
-    QWidget* target = Label(label);
-    const QPoint at = target->mapTo(window.get(), target->rect().center());
-    QTest::mouseEvent(action, window->windowHandle(), Qt::LeftButton, keys, at);
+    QTest::mouseEvent(action, window->windowHandle(), Qt::LeftButton, keys,
+                      Label(label)->mapTo(window.get(), Label(label)->rect().center()));
   }
-
   TempDir dir;
   WindowDialogs dialogs;
   MemorySettings settings;

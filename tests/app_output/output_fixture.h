@@ -1,9 +1,7 @@
 #pragma once
 
-// The main window as the output commands see it, the files given to them, and an independent
-// reader (libsndfile) for what they write (where no bytes built here are compared).
+// The main window as the output commands see it, and the files given to them.
 #include <gtest/gtest.h>
-#include <sndfile.h>
 
 #include <QApplication>
 #include <QStringList>
@@ -26,7 +24,6 @@ class FakeWindow : public MainWindowState {
   RenderSettings render;
   QString beats = "4", bars = "1", total = "4";
   OutputCommands commands{*this};
-
   QWidget* Window() override { return &widget; }
   UserDialogs& Dialogs() override { return dialogs; }
   NumberStyle Style() const override { return {}; }
@@ -39,41 +36,12 @@ class FakeWindow : public MainWindowState {
   QString TotalText() const override { return total; }
   QString ShowOpen(const QString& t) override { return Path(dialogs.ChooseOpenFile(&widget, t, {}, {})); }
   QString ShowSave(const QString& t) override { return Path(dialogs.ChooseSaveFile(&widget, t, {}, {})); }
-
- private:
-  static QString Path(const std::optional<UserDialogs::FileChoice>& c) {
-    return c ? c->folder + "/" + c->fileName : QString();
-  }
+  static QString Path(const ScriptedDialogs::Choice& c) { return c ? c->folder + "/" + c->fileName : ""; }
 };
-
-// 16-bit samples as little-endian bytes.
-inline Bytes Samples16(const std::vector<int>& samples) {
-  Bytes out;
-  for (int s : samples) out.insert(out.end(), {std::byte(s & 0xFF), std::byte((s >> 8) & 0xFF)});
-  return out;
-}
-
-// A 16-bit PCM file of "fmt " and "data" only.
-inline Bytes Wave16(int channels, int rate, const std::vector<int>& samples) {
-  return PcmWave(Samples16(samples), channels, rate);
-}
-
-// The samples of a 16-bit PCM file as libsndfile reads them; none when it cannot.
-inline std::vector<int> Snd(const std::string& path) {
-  SF_INFO info{};
-  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
-  if (!file) return {};
-  std::vector<short> samples(static_cast<std::size_t>(info.frames * info.channels));
-  const bool read = sf_readf_short(file, samples.data(), info.frames) == info.frames &&
-                    (info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_PCM_16;
-  sf_close(file);
-  return read ? std::vector<int>(samples.begin(), samples.end()) : std::vector<int>{};
-}
 
 class OutputTest : public ::testing::Test {
  protected:
-  // Writes `name` and opens it as the current file.
-  void Open(const std::string& name, const Bytes& bytes) {
+  void Open(const std::string& name, const Bytes& bytes) {  // writes `name`, opens it as the current file
     WriteBytes(dir / name, bytes);
     OpenResult result = OpenWaveFile(dir / name);
     ASSERT_TRUE(result.wave) << result.problem.message;
@@ -82,13 +50,13 @@ class OutputTest : public ::testing::Test {
   // The answers of the next file dialogs: a name in the test's folder, or "" for Cancel.
   void ChooseOpen(const std::string& name) { window.dialogs.openChoices.push_back(Choice(name)); }
   void ChooseSave(const std::string& name) { window.dialogs.saveChoices.push_back(Choice(name)); }
-  std::optional<UserDialogs::FileChoice> Choice(const std::string& name) const {
+  ScriptedDialogs::Choice Choice(const std::string& name) const {
     if (name.empty()) return std::nullopt;
     return UserDialogs::FileChoice{QString::fromStdString(dir.path().string()), QString::fromStdString(name)};
   }
-  // Every dialog shown, as "kind|title|text|icon" without empty trailing parts; "+cancel" marks
-  // a question with a Cancel button.
-  QStringList Log() const {
+  // Every dialog shown since the last call, as "kind|title|text|icon" without empty trailing parts;
+  // "+cancel" marks a question with a Cancel button.
+  QStringList TakeLog() {
     static const char* const kIcons[] = {"", "critical", "exclamation", "information"};
     QStringList log;
     for (const auto& s : window.dialogs.shown) {
@@ -96,11 +64,11 @@ class OutputTest : public ::testing::Test {
                  kIcons[static_cast<int>(s.icon)];
       while (log.back().endsWith('|')) log.back().chop(1);
     }
+    window.dialogs.Clear();
     return log;
   }
   // After every command the window takes input again and the arrow pointer is back.
   bool Released() const { return window.widget.isEnabled() && QApplication::overrideCursor() == nullptr; }
-
   TempDir dir;
   FakeWindow window;
 };

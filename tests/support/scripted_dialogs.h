@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <deque>
 #include <functional>
@@ -22,9 +23,7 @@ namespace tactoria::testing {
 class ScriptedDialogs : public UserDialogs {
  public:
   struct Shown {
-    QString kind;  // "message", "question", "input", "open", "save"
-    QString title;
-    QString text;
+    QString kind, title, text;  // kind: "message", "question", "input", "open", "save"
     MessageIcon icon = MessageIcon::None;
     bool withCancel = false;
   };
@@ -32,14 +31,14 @@ class ScriptedDialogs : public UserDialogs {
   std::vector<Shown> shown;
   std::deque<Answer> answers;
   std::deque<std::optional<QString>> inputs;
-  std::deque<std::optional<FileChoice>> openChoices;
-  std::deque<std::optional<FileChoice>> saveChoices;
+  using Choice = std::optional<FileChoice>;
+  std::deque<Choice> openChoices, saveChoices;
   int unexpected = 0;
   // Runs inside every message box and question, as a modal loop would run pending events.
   std::function<void(const Shown&)> whileShown;
 
   void Message(QWidget*, const QString& title, const QString& text, MessageIcon icon) override {
-    Record({"message", title, text, icon, false});
+    Record({"message", title, text, icon});
   }
   Answer Question(QWidget*, const QString& title, const QString& text, bool withCancel) override {
     Record({"question", title, text, MessageIcon::None, withCancel});
@@ -47,22 +46,19 @@ class ScriptedDialogs : public UserDialogs {
   }
   std::optional<QString> InputBox(QWidget*, const QString& title, const QString& prompt,
                                   const QString& proposed) override {
-    Record({"input", title, prompt + "|" + proposed, MessageIcon::None, false});
-    return Pop(inputs, std::optional<QString>{});
+    Record({"input", title, prompt + "|" + proposed});
+    return Pop(inputs, {});
   }
-  std::optional<FileChoice> ChooseOpenFile(QWidget*, const QString& title, const QString& folder,
-                                           const QString&) override {
-    Record({"open", title, folder, MessageIcon::None, false});
-    return Pop(openChoices, std::optional<FileChoice>{});
+  Choice ChooseOpenFile(QWidget*, const QString& title, const QString& folder, const QString&) override {
+    Record({"open", title, folder});
+    return Pop(openChoices, {});
   }
-  std::optional<FileChoice> ChooseSaveFile(QWidget*, const QString& title, const QString& folder,
-                                           const QString&) override {
-    Record({"save", title, folder, MessageIcon::None, false});
-    return Pop(saveChoices, std::optional<FileChoice>{});
+  Choice ChooseSaveFile(QWidget*, const QString& title, const QString& folder, const QString&) override {
+    Record({"save", title, folder});
+    return Pop(saveChoices, {});
   }
 
-  // Messages only (not questions or file dialogs), in order.
-  std::vector<Shown> Messages() const {
+  std::vector<Shown> Messages() const {  // not questions or file dialogs
     std::vector<Shown> result;
     for (const auto& s : shown)
       if (s.kind == "message") result.push_back(s);
@@ -77,10 +73,7 @@ class ScriptedDialogs : public UserDialogs {
   }
   template <typename T>
   T Pop(std::deque<T>& queue, T fallback) {
-    if (queue.empty()) {
-      ++unexpected;
-      return fallback;
-    }
+    if (queue.empty()) return ++unexpected, fallback;
     T value = queue.front();
     queue.pop_front();
     return value;
@@ -91,24 +84,14 @@ class ScriptedDialogs : public UserDialogs {
 class MemorySettings : public SettingsStore {
  public:
   QString Value(const QString& section, const QString& key) const override {
-    for (const auto& e : entries_)
-      if (e.section == section && e.key == key) return e.value;
-    return {};
+    return values_.value(section + '/' + key);
   }
   void SetValue(const QString& section, const QString& key, const QString& value) override {
-    for (auto& e : entries_)
-      if (e.section == section && e.key == key) {
-        e.value = value;
-        return;
-      }
-    entries_.push_back({section, key, value});
+    values_[section + '/' + key] = value;
   }
 
  private:
-  struct Entry {
-    QString section, key, value;
-  };
-  std::vector<Entry> entries_;
+  QMap<QString, QString> values_;
 };
 
 }  // namespace tactoria::testing
