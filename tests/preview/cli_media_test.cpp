@@ -7,7 +7,7 @@
 #include <cstring>
 #include <random>
 
-#include "preview_test_env.h"
+#include "pulse_server.h"
 #include "support/tool_run.h"
 
 namespace tactoria {

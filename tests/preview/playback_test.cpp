@@ -11,7 +11,7 @@
 
 #include "app/audio_feed.h"
 #include "app/audio_player.h"
-#include "preview_test_env.h"
+#include "pulse_server.h"
 #include "process/preview_sound.h"
 
 namespace tactoria {

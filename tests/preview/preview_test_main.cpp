@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QLocale>
 
-#include "preview_test_env.h"
+#include "pulse_server.h"
 
 namespace tactoria::testing {
 PulseServer* g_pulse = nullptr;

@@ -9,7 +9,7 @@
 #include "app/audio_player.h"
 #include "app/preview_window.h"
 #include "app/waveform_view.h"
-#include "preview_test_env.h"
+#include "pulse_server.h"
 #include "window_fixture.h"
 
 namespace tactoria {
