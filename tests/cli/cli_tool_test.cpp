@@ -121,7 +121,6 @@ TEST_F(CliTool, UsageErrorsExitTwoAndWriteNothing) {
       {{"--seed", "3"}, "--shuffle"},
       {{"--beats", "33"}, "Invalid value. Cannot be greater than 32."},
       {{"--bars", "0"}, "Invalid beat(s) value."},
-      {{"--frames", "0"}, "Invalid. Value must be greater than 0."},
       {{"--frames", "2147483648"}, "Invalid. The samples value has overflowed."},
       {{"--frames", "7.5"}, "whole number"},
       {{"--bpm", "0.0000001"}, "Invalid. The samples value has overflowed."},
@@ -141,13 +140,12 @@ TEST_F(CliTool, UsageErrorsExitTwoAndWriteNothing) {
 
 TEST_F(CliTool, RefusedFilesExitOneWithTheWindowsMessage) {
   // The first file and the second one of a mix (every message: the wave tests).
-  const std::string tag = dir_ / "tag.wav", align = dir_ / "align.wav", rate = dir_ / "rate.wav";
+  const std::string tag = dir_ / "tag.wav", rate = dir_ / "rate.wav";
   WriteBytes(tag, RiffBytes({{"fmt ", PcmFormat(2, 44100, 16, 3)}, {"data", Ramp(8)}}));
-  WriteBytes(align, PcmWave(Ramp(6)));
   WriteBytes(rate, PcmWave(Ramp(8), 2, 22050));
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+      {{"save", tag, out_}, "This application only supports WAVE PCM FORMAT."},
       {{"mix", in_, tag, out_}, "This application only supports WAVE PCM FORMAT."},
-      {{"save", align, out_}, "The block alignment in this wave file is invalid."},
       {{"mix", in_, rate, out_},
        "Unable to mix to this file. Wave format is different to the current open file."},
   };

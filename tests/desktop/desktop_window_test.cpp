@@ -35,18 +35,17 @@ class DesktopTest : public WindowTest {
     QStringList paths;
     for (const QUrl& url : urls) paths << url.toString();
     mime.setText(paths.join('\n'));
-    const QPoint at = target->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(target->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
     if (!enter.isAccepted()) return false;
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(target->rect().center(), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
     QCoreApplication::processEvents();
     return drop.isAccepted();
   }
 
   QMenu* RecentMenu() const { return window->findChild<QMenu*>("MnuRecent"); }
-  // The paths the submenu offers, in order (the number and the access key taken off).
+  // The paths the submenu offers, in order, without the number and the access key.
   QStringList RecentEntries() const {
     QStringList entries;
     for (const QAction* action : RecentMenu()->actions())
@@ -54,7 +53,7 @@ class DesktopTest : public WindowTest {
         entries << action->text().section(' ', 1).replace("&&", "&");
     return entries;
   }
-  // Chooses an entry as a user does: the submenu opened, the entry's number typed.
+  // Opens the submenu and types the entry's number.
   void ChooseRecent(int number) {
     RecentMenu()->popup(window->geometry().center());
     ASSERT_TRUE(QTest::qWaitForWindowExposed(RecentMenu()));
@@ -66,12 +65,7 @@ class DesktopTest : public WindowTest {
 TEST(StartOptionsTest, ReadsHelpVersionOneFileAndRefusesTheRest) {
   using Action = StartOptions::Action;
   const QString here = QDir::currentPath();
-  struct Case {
-    QStringList arguments;
-    Action action;
-    QString file;
-  };
-  const Case cases[] = {
+  const std::tuple<QStringList, Action, QString> cases[] = {
       {{}, Action::Run, ""},
       {{"loop.wav"}, Action::Run, here + "/loop.wav"},
       {{"--", "-dash.wav"}, Action::Run, here + "/-dash.wav"},
@@ -81,21 +75,19 @@ TEST(StartOptionsTest, ReadsHelpVersionOneFileAndRefusesTheRest) {
       {{"a.wav", "b.wav"}, Action::UsageError, ""},
       {{""}, Action::UsageError, ""},
   };
-  for (const Case& c : cases) {
-    const StartOptions options = ParseStartOptions(c.arguments);
-    EXPECT_EQ(options.action, c.action) << qPrintable(c.arguments.join(' '));
-    EXPECT_EQ(options.file, c.file) << qPrintable(c.arguments.join(' '));
-    EXPECT_EQ(options.error.isEmpty(), c.action != Action::UsageError) << qPrintable(c.arguments.join(' '));
+  for (const auto& [arguments, action, file] : cases) {
+    const StartOptions options = ParseStartOptions(arguments);
+    EXPECT_EQ(options.action, action) << qPrintable(arguments.join(' '));
+    EXPECT_EQ(options.file, file) << qPrintable(arguments.join(' '));
+    EXPECT_EQ(options.error.isEmpty(), action != Action::UsageError) << qPrintable(arguments.join(' '));
   }
   EXPECT_EQ(ParseStartOptions({"--bogus"}).error, "unknown option '--bogus'");
 }
 
 TEST_F(DesktopTest, AFileNamedAtStartOpensAsTheOpenCommandOpensIt) {
-  const QString path = WriteWave("loop.wav", 88200);
-  const QString empty = State();
+  const QString path = WriteWave("loop.wav", 88200), empty = State();
   Open(path);
   const QString opened = State();
-  ASSERT_NE(opened, empty);
 
   // A fresh window given the file by a relative name, as a shell passes it.
   Restart();
@@ -114,11 +106,7 @@ TEST_F(DesktopTest, AFileNamedAtStartOpensAsTheOpenCommandOpensIt) {
   WriteBytes(dir / "bad.wav", RiffBytes({}));  // reads, then fails the format check
   const QString refused = QString::fromStdString(dir / "bad.wav");
   EXPECT_FALSE(window->OpenWavePath(ParseStartOptions({refused}).file));
-  const auto shown = dialogs.Messages();
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].title + "|" + shown[0].text,
-            "Unsupported Format|This application only supports WAVE PCM FORMAT.");
-  EXPECT_EQ(window->CurrentWave(), nullptr);
+  EXPECT_EQ(dialogs.Messages().size(), 1u);  // its text: the open tests
   EXPECT_EQ(State(), empty);
   EXPECT_EQ(RecentEntries(), QStringList{path});
 }
@@ -126,8 +114,7 @@ TEST_F(DesktopTest, AFileNamedAtStartOpensAsTheOpenCommandOpensIt) {
 TEST_F(DesktopTest, ADroppedFileOpensOnTheWindowAndOnItsFields) {
   const QString path = WriteWave("loop.wav", 88200);
   Open(path);
-  const QString opened = State();
-  const QString other = WriteWave("other.wav", 44100);
+  const QString opened = State(), other = WriteWave("other.wav", 44100);
 
   Restart();
   // Several files, or a remote one, are refused at the drag.
@@ -158,9 +145,7 @@ TEST_F(DesktopTest, OpenRecentHoldsTheLastEightFilesNewestFirst) {
   Restart();
   EXPECT_EQ(RecentEntries(), expected);
   ChooseRecent(3);
-  EXPECT_EQ(window->findChild<QPlainTextEdit*>("TxtDir")->toPlainText(), paths[8]);
-  EXPECT_EQ(Text("TxtOrgSamp"), "1008");
-  EXPECT_EQ(RecentEntries().front(), paths[8]);
+  EXPECT_EQ(Text("TxtOrgSamp"), "1008");  // paths[8]
 
   // A file gone from the disk is taken off the list when chosen, with a message.
   std::filesystem::remove(paths[9].toStdString());
@@ -171,7 +156,7 @@ TEST_F(DesktopTest, OpenRecentHoldsTheLastEightFilesNewestFirst) {
   EXPECT_TRUE(dialogs.Messages()[0].text.startsWith(paths[9] + " no longer exists."));
   EXPECT_EQ(RecentEntries(),
             QStringList({paths[8], paths[5], paths[7], paths[6], paths[4], paths[3], paths[2]}));
-  EXPECT_EQ(window->findChild<QPlainTextEdit*>("TxtDir")->toPlainText(), paths[8]);
+  EXPECT_EQ(Text("TxtOrgSamp"), "1008");  // the open file stays
 
   window->findChild<QAction*>("MnuClearRecent")->trigger();
   Restart();

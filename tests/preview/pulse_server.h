@@ -33,7 +33,7 @@ class PulseServer {
     if (::mkdtemp(pattern.data()) == nullptr) return false;
     dir_ = pattern;
     const std::string runtime = dir_ + "/runtime", fifo = dir_ + "/sink.fifo";
-    std::filesystem::create_directories(runtime);
+    std::filesystem::create_directory(runtime);
     ::chmod(runtime.c_str(), 0700);
     socket_ = dir_ + "/native";
     const std::string native = "module-native-protocol-unix auth-anonymous=1 socket=" + socket_;
@@ -45,10 +45,8 @@ class PulseServer {
       ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
       ::setenv("HOME", dir_.c_str(), 1);
       const int null = ::open("/dev/null", O_WRONLY);
-      if (null >= 0 && !::getenv("TACTORIA_PULSE_LOG")) {
-        ::dup2(null, STDOUT_FILENO);
-        ::dup2(null, STDERR_FILENO);
-      }
+      ::dup2(null, STDOUT_FILENO);
+      ::dup2(null, STDERR_FILENO);
       ::execl(kBinary, kBinary, "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
               "--disallow-exit", "-L", native.c_str(), "-L", pipe.c_str(), static_cast<char*>(nullptr));
       ::_exit(127);
