@@ -12,15 +12,10 @@ cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --
 
 id=io.github.tactoria.tactoria
 share=$prefix/share
-expected=(
-  bin/tactoria bin/tactoria-cli
-  share/applications/$id.desktop share/metainfo/$id.metainfo.xml
-  share/icons/hicolor/scalable/apps/$id.svg
-  share/man/man1/tactoria.1.gz share/man/man1/tactoria-cli.1.gz
-  share/doc/tactoria/copyright
-)
-for size in 16 32 48 128 256; do expected+=("share/icons/hicolor/${size}x${size}/apps/$id.png"); done
-for file in "${expected[@]}"; do [ -f "$prefix/$file" ] || fail "missing $file"; done
+# The files no check below reads (the programs run at the end).
+for file in share/icons/hicolor/scalable/apps/$id.svg share/doc/tactoria/copyright; do
+  [ -f "$prefix/$file" ] || fail "missing $file"
+done
 
 # The desktop entry: valid without a single remark, and launching the program with the file.
 desktop=$share/applications/$id.desktop
@@ -74,8 +69,8 @@ done
 for option in --help --version; do
   out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$prefix/bin/tactoria" $option 2>&1) ||
     fail "tactoria $option: $out"
-  grep -q -- '--version' <<<"$("$prefix/bin/tactoria" --help)" || fail "tactoria --help lists no --version"
 done
+grep -q -- '--version' <<<"$("$prefix/bin/tactoria" --help)" || fail "tactoria --help lists no --version"
 [ "$("$prefix/bin/tactoria" --version)" = "$("$cli" --version | sed 's/tactoria-cli/tactoria/')" ] ||
   fail "the two programs give different versions"
 
