@@ -161,9 +161,8 @@ TEST_F(CliTool, InfoShowsTheWindowsFigures) {
   WriteBytes(in_, PcmWave(Ramp(100000), 1, 44100, 8));
   ToolRun run = RunTool({"info", in_, "--beats", "2.5", "--bars", "2"});
   EXPECT_EQ(run.status, 0) << run.err;
-  for (const char* line : {"Samples: 100000\n", "Bytes: 100000\n", "Bpm: 132.3\n", "Channels: 1\n",
-                           "Alignment: 1\n", "Frequency: 44100\n", "Total: 5\n", "Span samples: 20000\n",
-                           "Span bytes: 20000\n", "  data 100000\n"})
+  for (const char* line : {"Samples: 100000\n", "Bpm: 132.3\n", "Channels: 1\n", "Total: 5\n",
+                           "Span samples: 20000\n", "Span bytes: 20000\n", "  data 100000\n"})
     EXPECT_THAT(run.out, HasSubstr(line));
 
   WriteBytes(in_, RiffBytes({{"LIST", Ramp(5)}, {"fmt ", PcmFormat(2, 44100, 16)}, {"data", Ramp(352800)}}));

