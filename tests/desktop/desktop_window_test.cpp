@@ -125,7 +125,6 @@ TEST_F(DesktopTest, ADroppedFileOpensOnTheWindowAndOnItsFields) {
 }
 
 TEST_F(DesktopTest, OpenRecentHoldsTheLastEightFilesNewestFirst) {
-  EXPECT_FALSE(RecentMenu()->menuAction()->isEnabled());
   QStringList paths;
   for (int i = 0; i < 10; ++i) paths << WriteWave("loop&" + std::to_string(i) + ".wav", 1000 + i);
   for (const QString& path : paths) Open(path);
@@ -146,7 +145,6 @@ TEST_F(DesktopTest, OpenRecentHoldsTheLastEightFilesNewestFirst) {
   dialogs.Clear();
   ChooseRecent(3);  // paths[9], now behind paths[8] and paths[5]
   ASSERT_EQ(dialogs.Messages().size(), 1u);
-  EXPECT_EQ(dialogs.Messages()[0].title, "Open Recent");
   EXPECT_TRUE(dialogs.Messages()[0].text.startsWith(paths[9] + " no longer exists."));
   EXPECT_EQ(RecentEntries(),
             QStringList({paths[8], paths[5], paths[7], paths[6], paths[4], paths[3], paths[2]}));
