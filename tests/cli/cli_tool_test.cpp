@@ -34,7 +34,7 @@ class CliTool : public ::testing::Test {
   ToolRun last_;
 };
 
-TEST_F(CliTool, SaveTakesEveryEditOptionAndReplacesOnlyWithForce) {
+TEST_F(CliTool, SaveTakesEveryEditOption) {
   const Bytes four = Ramp(16), sixteen = Ramp(64);  // frames of 4 bytes
   // Only "fmt " and "data" are written, with the header id as read. 13 bars of 1 beat at 5292000
   // bpm are 6.5 frames, rounded half to even.
@@ -47,13 +47,6 @@ TEST_F(CliTool, SaveTakesEveryEditOptionAndReplacesOnlyWithForce) {
   // The beats reordered first; phaser value 1 is then an offset of 4 frames.
   EXPECT_EQ(Save(PcmWave(sixteen), {"--order", "2,1,4,3", "--phaser", "1"}),
             PcmWave(PickFrames(sixteen, 4, {4, 0, 6, 2, 0, 12, 2, 14, 12, 8, 14, 10, 8, 9, 10, 11})));
-
-  const Bytes former = Ramp(7, 200);
-  WriteBytes(out_, former);
-  const ToolRun run = RunTool({"save", in_, out_});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_THAT(run.err, HasSubstr("already exists"));
-  EXPECT_EQ(ReadBytes(out_), former);
 }
 
 // Without --force an existing beat file refuses the span; with it, a beat that cannot be written
@@ -106,50 +99,45 @@ TEST_F(CliTool, ShuffleRepeatsFromThePrintedSeed) {
   EXPECT_EQ(Save(data, {"--bars", "4", "--shuffle", "--seed", std::to_string(seed)}), first);
 }
 
-TEST_F(CliTool, UsageErrorsExitTwoAndWriteNothing) {
-  // Arguments starting with an option are given to "save IN OUT".
-  const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
-      {{}, ""},
-      {{"span", in_, dir_ / "beat", "--beats", "0.5"}, "Beat(s) and Bar(s) must be greater or equal than 1."},
-      {{"--order", "2,1,4,3", "--shuffle"}, "excludes"},
-      {{"--frames", "5", "--bpm", "120"}, "excludes"},
-      {{"--seed", "3"}, "--shuffle"},
-      {{"--beats", "33"}, "Invalid value. Cannot be greater than 32."},
-      {{"--bars", "0"}, "Invalid beat(s) value."},
-      {{"--frames", "2147483648"}, "Invalid. The samples value has overflowed."},
-      {{"--frames", "7.5"}, "whole number"},
-      {{"--bpm", "0.0000001"}, "Invalid. The samples value has overflowed."},
-      // The phaser's bound follows the new length: 40 frames allow at most 5.
-      {{"--phaser", "5.5", "--frames", "40"}, "Invalid. Value cannot be greater than the (samples / 8)."},
-      {{"--order", "1,2,2,4"}, "from 1 to 4"},
-      {{"--beats", "32", "--bars", "65", "--shuffle"}, "Beats * bars need's to be less than 2048."},
-  };
-  for (auto [args, text] : cases) {
-    if (!args.empty() && args[0].starts_with("--")) args.insert(args.begin(), {"save", in_, out_});
-    const ToolRun run = RunTool(args);
-    EXPECT_EQ(run.status, 2) << ::testing::PrintToString(args);
-    EXPECT_THAT(run.err, HasSubstr(text));
-  }
-  EXPECT_EQ(dir_.Names(), std::vector<std::string>{"in.wav"});
-}
-
-TEST_F(CliTool, RefusedFilesExitOneWithTheWindowsMessage) {
-  // The first file and the second one of a mix (every message: the wave tests).
-  const std::string tag = dir_ / "tag.wav", rate = dir_ / "rate.wav";
+// Usage errors exit 2, refused files 1 with the window's message (every message: the wave tests).
+TEST_F(CliTool, RefusalsExitWithTheirStatusAndWriteNothing) {
+  const std::string tag = dir_ / "tag.wav", rate = dir_ / "rate.wav", taken = dir_ / "taken.wav";
   WriteBytes(tag, RiffBytes({{"fmt ", PcmFormat(2, 44100, 16, 3)}, {"data", Ramp(8)}}));
   WriteBytes(rate, PcmWave(Ramp(8), 2, 22050));
-  const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
-      {{"save", tag, out_}, "This application only supports WAVE PCM FORMAT."},
-      {{"mix", in_, tag, out_}, "This application only supports WAVE PCM FORMAT."},
+  WriteBytes(taken, Ramp(7, 200));
+  // Arguments starting with an option are given to "save IN OUT".
+  const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases{
+      {{}, 2, ""},
+      {{"span", in_, dir_ / "beat", "--beats", "0.5"},
+       2,
+       "Beat(s) and Bar(s) must be greater or equal than 1."},
+      {{"--order", "2,1,4,3", "--shuffle"}, 2, "excludes"},
+      {{"--frames", "5", "--bpm", "120"}, 2, "excludes"},
+      {{"--seed", "3"}, 2, "--shuffle"},
+      {{"--beats", "33"}, 2, "Invalid value. Cannot be greater than 32."},
+      {{"--bars", "0"}, 2, "Invalid beat(s) value."},
+      {{"--frames", "2147483648"}, 2, "Invalid. The samples value has overflowed."},
+      {{"--frames", "7.5"}, 2, "whole number"},
+      {{"--bpm", "0.0000001"}, 2, "Invalid. The samples value has overflowed."},
+      // The phaser's bound follows the new length: 40 frames allow at most 5.
+      {{"--phaser", "5.5", "--frames", "40"}, 2, "Invalid. Value cannot be greater than the (samples / 8)."},
+      {{"--order", "1,2,2,4"}, 2, "from 1 to 4"},
+      {{"--beats", "32", "--bars", "65", "--shuffle"}, 2, "Beats * bars need's to be less than 2048."},
+      {{"save", in_, taken}, 1, taken + " already exists"},
+      {{"save", tag, out_}, 1, "tactoria-cli: This application only supports WAVE PCM FORMAT."},
+      {{"mix", in_, tag, out_}, 1, "tactoria-cli: This application only supports WAVE PCM FORMAT."},
       {{"mix", in_, rate, out_},
-       "Unable to mix to this file. Wave format is different to the current open file."},
+       1,
+       "tactoria-cli: Unable to mix to this file. Wave format is different to the current open file."},
   };
-  for (const auto& [args, message] : cases) {
+  for (auto [args, status, text] : cases) {
+    if (!args.empty() && args[0].starts_with("--")) args.insert(args.begin(), {"save", in_, out_});
     const ToolRun run = RunTool(args);
-    EXPECT_EQ(run.status, 1) << message;
-    EXPECT_THAT(run.err, HasSubstr("tactoria-cli: " + message));
+    EXPECT_EQ(run.status, status) << ::testing::PrintToString(args);
+    EXPECT_THAT(run.err, HasSubstr(text));
   }
-  EXPECT_FALSE(std::filesystem::exists(out_));
+  EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.wav", "rate.wav", "tag.wav", "taken.wav"}));
+  EXPECT_EQ(ReadBytes(taken), Ramp(7, 200));
 }
 
 TEST_F(CliTool, InfoShowsTheWindowsFigures) {
