@@ -1,16 +1,57 @@
 #!/bin/bash
-# Installs the build into a temporary prefix and checks the tree: programs, desktop entry and
-# metainfo (with the real validators), icons, manual pages.
-# Usage: check_install.sh BUILD_DIR SOURCE_DIR
-source "$(dirname "$0")/check_common.sh"
-build=$1
-source=$2
-prefix=$(mktemp -d)
-trap 'rm -rf "$prefix"' EXIT
+# With "install": installs the build into a temporary prefix and checks the tree (programs,
+# desktop entry and metainfo with the real validators, icons, manual pages). With "package":
+# builds the Debian package with cpack, reads its fields and runs the program it holds.
+# Usage: check_desktop.sh install BUILD_DIR SOURCE_DIR | check_desktop.sh package BUILD_DIR
+set -u
+build=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+id=io.github.tactoria.tactoria
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+finish() {
+  [ "$failures" -eq 0 ] || { echo "$failures failures"; exit 1; }
+  echo "$*"
+  exit 0
+}
 
+if [ "$1" = package ]; then
+  (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; exit 1; }
+  debs=("$work"/out/tactoria_*.deb)
+  [ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || { echo "FAIL: no single tactoria_*.deb"; exit 1; }
+  deb=${debs[0]}
+
+  field() { dpkg-deb -f "$deb" "$1"; }
+  [ "$(field Package)" = tactoria ] || fail "Package: $(field Package)"
+  [ -n "$(field Maintainer)" ] || fail "no Maintainer"
+  [ "$(field Description | wc -l)" -gt 3 ] || fail "Description has no long text"
+  # Dependencies come from the binaries' libraries, with versions.
+  depends=$(field Depends)
+  for library in libc6 libstdc++6 libqt6widgets6; do
+    grep -Fq "$library (>= " <<<"$depends" || fail "Depends lacks $library: $depends"
+  done
+
+  # apt can satisfy those dependencies (a simulation: nothing is installed).
+  apt-get install --simulate "$deb" >"$work/apt.log" 2>&1 && grep -q '^Inst tactoria ' "$work/apt.log" ||
+    fail "apt install ./$(basename "$deb") would fail: $(tail -3 "$work/apt.log")"
+
+  dpkg-deb -x "$deb" "$work/root" || { echo "FAIL: dpkg-deb -x"; exit 1; }
+  # The package's other files: the install check, on the same install rules.
+  [ -f "$work/root/usr/share/doc/tactoria/copyright" ] || fail "no copyright file"
+  out=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$work/root/usr/bin/tactoria" --version 2>&1)
+  [[ $out =~ ^tactoria\ [0-9]+\.[0-9]+ ]] || fail "unpacked tactoria --version: $out"
+
+  finish "package OK: $(basename "$deb"), Depends: $depends"
+fi
+
+source=$3
+prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
 
-id=io.github.tactoria.tactoria
 share=$prefix/share
 # The files no check below reads (the programs run at the end).
 for file in share/icons/hicolor/scalable/apps/$id.svg share/doc/tactoria/copyright; do
@@ -48,8 +89,8 @@ done
 for page in tactoria tactoria-cli; do
   gz=$share/man/man1/$page.1.gz
   gzip -t "$gz" 2>/dev/null || { fail "$page.1.gz is not gzipped"; continue; }
-  text=$(LC_ALL=C.UTF-8 MANWIDTH=100 man --warnings -l "$gz" 2>"$prefix/man.err") || fail "man -l $page"
-  [ -s "$prefix/man.err" ] && fail "man -l $page: $(cat "$prefix/man.err")"
+  text=$(LC_ALL=C.UTF-8 MANWIDTH=100 man --warnings -l "$gz" 2>"$work/man.err") || fail "man -l $page"
+  [ -s "$work/man.err" ] && fail "man -l $page: $(cat "$work/man.err")"
   for section in NAME SYNOPSIS DESCRIPTION OPTIONS 'EXIT STATUS' EXAMPLE; do
     grep -q "^$section" <<<"$text" || fail "$page.1 has no $section section"
   done
