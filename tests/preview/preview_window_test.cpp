@@ -86,18 +86,14 @@ TEST_F(PreviewWindowTest, KeysAndBeatClicksReachThePlayer) {
   AudioPlayer& player = preview->Player();
   auto* play = preview->findChild<QPushButton*>("PreviewPlay");
   WaveformView& view = preview->View();
-  if (!testing::g_pulse) {
-    EXPECT_FALSE(play->isEnabled());
-    EXPECT_TRUE(preview->StatusText().endsWith(". No sound output: playback is not available."))
-        << preview->StatusText().toStdString();
-    QTest::keyClick(&view, Qt::Key_Space);
-    EXPECT_FALSE(player.IsPlaying());
-    return;
-  }
-  ASSERT_TRUE(play->isEnabled()) << preview->StatusText().toStdString();
-  EXPECT_TRUE(player.Loop());
+  // Without a sound server nothing plays, and the status says why.
+  const bool sound = testing::g_pulse != nullptr;
+  EXPECT_EQ(play->isEnabled(), sound) << preview->StatusText().toStdString();
+  EXPECT_EQ(preview->StatusText().endsWith(". No sound output: playback is not available."), !sound);
   QTest::keyClick(&view, Qt::Key_Space);
-  EXPECT_TRUE(player.IsPlaying());
+  ASSERT_EQ(player.IsPlaying(), sound);
+  if (!sound) return;
+  EXPECT_TRUE(player.Loop());
   QTest::keyClick(&view, Qt::Key_Space);
   EXPECT_FALSE(player.IsPlaying());
 
