@@ -17,8 +17,6 @@
 namespace tactoria::testing {
 namespace {
 
-using Names = std::vector<std::string>;
-
 // Starts the tool with its first flush held back; returns once that flush is reached.
 pid_t StartHeld(const std::vector<std::string>& args, const std::string& marker) {
   const pid_t pid = ::fork();
@@ -39,16 +37,9 @@ pid_t StartHeld(const std::vector<std::string>& args, const std::string& marker)
   return pid;
 }
 
-int ExitStatus(pid_t pid) {
-  int status = 0;
-  if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
-  return WEXITSTATUS(status);
-}
-
 TEST(CliSignals, RemoveTheTemporaryFilesAndExitWith128PlusTheSignal) {
   TempDir scratch, dir;
-  const Bytes wave = PcmWave(Ramp(4000));
-  WriteBytes(dir / "in.wav", wave);
+  WriteBytes(dir / "in.wav", PcmWave(Ramp(4000)));
   WriteBytes(dir / "out.wav", Ramp(9));
   const std::vector<std::string> save{"save", dir / "in.wav", dir / "out.wav", "--force", "--reverse"};
   const std::vector<std::string> span{"span", dir / "in.wav", dir / "beat", "--beats", "8", "--bars", "4"};
@@ -61,11 +52,12 @@ TEST(CliSignals, RemoveTheTemporaryFilesAndExitWith128PlusTheSignal) {
     const std::string marker = scratch / ("flush-" + std::to_string(signal));
     const pid_t pid = StartHeld(args, marker);
     ASSERT_TRUE(std::filesystem::exists(marker));
-    const std::size_t during = dir.Names().size();
-    EXPECT_GT(during, 2u);  // the temporary file(s) beside in.wav and out.wav
+    EXPECT_GT(dir.Names().size(), 2u);  // the temporary file(s) beside in.wav and out.wav
     ::kill(pid, signal);
-    EXPECT_EQ(ExitStatus(pid), 128 + signal);
-    EXPECT_EQ(dir.Names(), (Names{"in.wav", "out.wav"}));
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 128 + signal) << status;
+    EXPECT_EQ(dir.Names(), (std::vector<std::string>{"in.wav", "out.wav"}));
     EXPECT_EQ(ReadBytes(dir / "out.wav"), Ramp(9));
   }
 }

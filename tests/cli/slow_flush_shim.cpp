@@ -1,6 +1,5 @@
-// Preloaded into tactoria-cli by the signal tests: the first flush of an output file announces
-// itself by creating the file named in TACTORIA_TEST_FLUSH_MARKER, then waits, so the test can
-// send a signal while the temporary files exist. Every flush then goes on as usual.
+// Preloaded into tactoria-cli by the signal tests: the first flush creates the file named in
+// TACTORIA_TEST_FLUSH_MARKER and waits, so that a signal arrives while the temporary files exist.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -20,21 +19,14 @@ void AnnounceAndWait() {
   ::nanosleep(&pause, nullptr);
 }
 
-template <typename Function>
-Function Next(const char* name) {
-  return reinterpret_cast<Function>(::dlsym(RTLD_NEXT, name));
-}
-
 }  // namespace
 
 extern "C" int fdatasync(int fd) {
   AnnounceAndWait();
-  static const auto next = Next<int (*)(int)>("fdatasync");
-  return next(fd);
+  return reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "fdatasync"))(fd);
 }
 
 extern "C" int syncfs(int fd) {
   AnnounceAndWait();
-  static const auto next = Next<int (*)(int)>("syncfs");
-  return next(fd);
+  return reinterpret_cast<int (*)(int)>(::dlsym(RTLD_NEXT, "syncfs"))(fd);
 }

@@ -1,14 +1,11 @@
-// The preview's core: the peak summary against a naive scan, and the beat grid against the
-// beat files a span really writes.
+// The preview's core: the peak summary against a naive scan, the beat grid against a span.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <random>
 #include <tuple>
 
 #include "beats/beat_grid.h"
-#include "beats/beat_math.h"
 #include "beats/span_beats.h"
 #include "process/peak_summary.h"
 #include "support/riff_builder.h"
@@ -67,10 +64,8 @@ TEST_P(PeakSummaryTest, MatchesNaiveMinMaxOnRandomData) {
           low = std::min(low, v);
           high = std::max(high, v);
         }
-        ASSERT_FLOAT_EQ(summary.Min(c, column), static_cast<float>(low))
-            << "column " << column << " ch " << c;
-        ASSERT_FLOAT_EQ(summary.Max(c, column), static_cast<float>(high))
-            << "column " << column << " ch " << c;
+        ASSERT_FLOAT_EQ(summary.Min(c, column), static_cast<float>(low)) << column << " ch " << c;
+        ASSERT_FLOAT_EQ(summary.Max(c, column), static_cast<float>(high)) << column << " ch " << c;
       }
     }
   }
@@ -79,79 +74,37 @@ TEST_P(PeakSummaryTest, MatchesNaiveMinMaxOnRandomData) {
 INSTANTIATE_TEST_SUITE_P(Widths, PeakSummaryTest,
                          ::testing::Combine(::testing::Values(8, 16, 24, 32), ::testing::Values(1, 2, 3)));
 
-TEST(PeakSummaryExtremes, FullScaleReachesBothEnds) {
-  WaveFormat format{1, 1, 44100, 88200, 2, 16};
-  const Bytes data{std::byte{0x00}, std::byte{0x80}, std::byte{0xFF}, std::byte{0x7F}};
-  const PeakSummary summary = SummarizePeaks(data, format, 0, 2, 1);
-  EXPECT_EQ(summary.Min(0, 0), -1.0f);
-  EXPECT_NEAR(summary.Max(0, 0), 1.0f, 1e-4);
-  format.bitsPerSample = 12;  // not a width the summary reads
-  EXPECT_TRUE(SummarizePeaks(data, format, 0, 2, 1).empty());
+// Full scale and every other value: the naive scan above; a width it does not read gives nothing.
+TEST(PeakSummaryWidths, UnreadWidthGivesNoSummary) {
+  EXPECT_TRUE(SummarizePeaks(Bytes(4), WaveFormat{1, 1, 44100, 88200, 2, 12}, 0, 2, 1).empty());
 }
 
-struct GridCase {
-  std::size_t bytes;
-  int channels;
-  std::int64_t beats;
-};
-
-// Each beat file a span writes must start and end on the grid's lines, and the tail must be
-// exactly what the span leaves out.
+// The grid's lines are where a span of the same sound cuts it (where the span writes each beat:
+// the span tests): the same beat length, no beat where the span has none, the tail in no beat.
 TEST(BeatGridTest, LinesFallWhereSpanCuts) {
-  for (const GridCase& c :
-       {GridCase{1000, 1, 4}, GridCase{1012, 2, 4}, GridCase{2048 * 6 + 10, 1, 2048}, GridCase{30, 1, 16}}) {
-    SCOPED_TRACE(c.bytes);
-    testing::TempDir dir;
-    const Bytes sound = testing::Ramp(c.bytes);
+  for (const auto& [bytes, align, beats] : {std::tuple<std::int64_t, std::int16_t, std::int32_t>{1000, 2, 4},
+                                            {1012, 4, 4},
+                                            {2048 * 6 + 10, 2, 2048},
+                                            {30, 2, 16},
+                                            {9, 4, 1}}) {
+    SCOPED_TRACE(bytes);
     SpanRequest request;
-    request.basePath = dir / "beat";
-    request.sound.format = WaveFormat{1, static_cast<std::int16_t>(c.channels),     44100,
-                                      0, static_cast<std::int16_t>(2 * c.channels), 16};
-    request.sound.dataBytes = static_cast<std::int64_t>(sound.size());
-    request.sound.data = [&](std::int64_t offset, std::span<std::byte> dest) {
-      std::memcpy(dest.data(), sound.data() + offset, dest.size());
-    };
-    request.beats = static_cast<std::int32_t>(c.beats);
-    // Only the first and last two beats go to disk (writing 2048 files takes long); the others
-    // count as existing files the user chose to keep.
-    const auto kept = [&](std::int64_t k) { return k >= 2 && k < c.beats - 2; };
-    SpanHooks hooks;
-    std::int64_t current = 0;
-    hooks.beatStarting = [&](int k) { current = k; };
-    hooks.fileExists = [&](const std::string&) { return kept(current); };
+    request.sound.format = WaveFormat{1, static_cast<std::int16_t>(align / 2), 44100, 0, align, 16};
+    request.sound.dataBytes = bytes;
+    request.beats = beats;
+    SpanHooks hooks;  // every beat file exists and is kept: the span writes nothing
+    hooks.fileExists = [](const std::string&) { return true; };
     hooks.askOverwrite = [](const std::string&) { return OverwriteAnswer::No; };
     const SpanOutcome span = SpanBeats(request, hooks);
-    const BeatGrid grid =
-        MakeBeatGrid(static_cast<std::int64_t>(c.bytes), request.sound.format.blockAlign, c.beats, 4);
-    if (span.status == SpanStatus::NoBeats) {
-      EXPECT_TRUE(grid.empty());
-      EXPECT_EQ(grid.BeatAt(0), -1);
-      continue;
-    }
-    ASSERT_EQ(span.status, SpanStatus::Completed);
-    ASSERT_EQ(grid.beats, c.beats);
-    const std::int64_t align = request.sound.format.blockAlign;
-    for (std::int64_t k = 0; k < c.beats; ++k) {
-      if (kept(k)) continue;
-      const Bytes file = testing::ReadBytes(BeatFileName(request.basePath, static_cast<int>(k + 1)));
-      const std::size_t dataBytes = file.size() - 44;
-      ASSERT_EQ(static_cast<std::int64_t>(dataBytes), (grid.BeatStart(k + 1) - grid.BeatStart(k)) * align);
-      ASSERT_EQ(std::memcmp(file.data() + 44, sound.data() + grid.BeatStart(k) * align, dataBytes), 0) << k;
-      EXPECT_EQ(grid.BeatAt(grid.BeatStart(k)), k);
-      EXPECT_EQ(grid.BeatAt(grid.BeatStart(k + 1) - 1), k);
-    }
-    EXPECT_EQ(grid.GridEnd() * align, c.beats * span.beatBytes);
-    EXPECT_EQ(grid.BeatAt(grid.GridEnd()), -1);  // the tail belongs to no beat
+    const BeatGrid grid = MakeBeatGrid(bytes, align, beats, 4);
+    EXPECT_EQ(grid.empty(), span.status == SpanStatus::NoBeats);
+    EXPECT_EQ(grid.beatFrames * align, span.beatBytes);
+    EXPECT_EQ(grid.beats, grid.empty() ? 0 : beats);
+    EXPECT_EQ(grid.soundFrames, bytes / align);
+    EXPECT_EQ(grid.BeatAt(grid.beatFrames), grid.beats > 1 ? 1 : -1);
+    EXPECT_EQ(grid.BeatAt(grid.GridEnd() - 1), grid.beats - 1);
+    EXPECT_EQ(grid.BeatAt(grid.GridEnd()), -1);
   }
-}
-
-TEST(BeatGridTest, BarsAndBeatsCountFromOne) {
-  const BeatGrid grid = MakeBeatGrid(4 * 1000, 4, 8, 4);
-  EXPECT_TRUE(grid.IsBarStart(0));
-  EXPECT_FALSE(grid.IsBarStart(3));
-  EXPECT_TRUE(grid.IsBarStart(4));
-  EXPECT_EQ(grid.BarNumber(5), 2);
-  EXPECT_EQ(grid.BeatInBar(5), 2);
 }
 
 }  // namespace

@@ -11,8 +11,8 @@
 
 #include "app/audio_feed.h"
 #include "app/audio_player.h"
-#include "preview_test_env.h"
 #include "process/preview_sound.h"
+#include "pulse_server.h"
 
 namespace tactoria {
 namespace {
@@ -28,9 +28,8 @@ PreviewSource RandomSource(std::int64_t frames, unsigned seed) {
 }
 
 std::shared_ptr<const PreviewSound> Rendered(const PreviewSource& source, std::int32_t frames) {
-  RenderSettings settings;
-  settings.newFrames = frames;
-  return std::get<std::shared_ptr<const PreviewSound>>(PreviewSound::Render(source, settings));
+  return std::get<std::shared_ptr<const PreviewSound>>(
+      PreviewSound::Render(source, {frames, {}, false, false}));
 }
 
 // Where `part` starts inside `stream`, or npos.
@@ -96,8 +95,7 @@ TEST_F(PlaybackTest, NewLengthTakesOverAtThePlayhead) {
   player.Stop();
   QTest::qWait(100);
   const Bytes stream = testing::g_pulse->Received();
-  const Bytes oldBytes = before->Copy();
-  const Bytes newBytes = after->Copy();
+  const Bytes oldBytes = before->Copy(), newBytes = after->Copy();
   const std::size_t at = Find(stream, oldBytes);
   ASSERT_NE(at, std::string::npos);
   ASSERT_TRUE(Silent(stream, 0, at));
@@ -129,48 +127,24 @@ TEST_F(PlaybackTest, NewLengthTakesOverAtThePlayhead) {
 // What the sink is handed for formats it has no type of its own for: 24-bit samples become the
 // top three bytes of 32-bit ones, and 8-bit silence is 128, not 0.
 TEST(AudioFeedTest, ConvertsSamplesAndPadsWithTrueSilence) {
-  Bytes data;
-  for (int i = 0; i < 12; ++i) data.push_back(static_cast<std::byte>(0x10 + i));  // 2 frames of 24-bit stereo
-  auto buffer = ByteBuffer::CopyOf(data);
-  const PreviewSource source{std::make_shared<const ByteBuffer>(std::move(*buffer)),
-                             WaveFormat{1, 2, 44100, 264600, 6, 24}};
-  AudioFeed feed;
-  feed.Begin(PreviewSound::Original(source), 0, std::nullopt, false, 1);
-  ASSERT_TRUE(feed.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
-  const QByteArray out = feed.read(64);
-  ASSERT_EQ(out.size(), 3 * 8);  // two frames and one frame of silence, 8 bytes each
-  const auto at = [&](int i) { return static_cast<unsigned char>(out[i]); };
-  EXPECT_EQ(at(0), 0);
-  EXPECT_EQ(at(1), 0x10);
-  EXPECT_EQ(at(3), 0x12);
-  EXPECT_EQ(at(5), 0x13);  // second channel
-  EXPECT_EQ(at(15), 0x1B);
-  EXPECT_EQ(at(23), 0);
-  EXPECT_TRUE(feed.Finished());
-
-  const PreviewSource eight{
-      std::make_shared<const ByteBuffer>(std::move(*ByteBuffer::CopyOf(Bytes(3, std::byte{9})))),
-      WaveFormat{1, 1, 8000, 8000, 1, 8}};
-  AudioFeed looped;
-  looped.Begin(PreviewSound::Original(eight), 1, 3, true, 0);
-  looped.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-  EXPECT_EQ(looped.read(5).size(), 5) << "a loop never runs dry";
-  AudioFeed once;
-  once.Begin(PreviewSound::Original(eight), 0, std::nullopt, false, 2);
-  once.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-  EXPECT_EQ(once.read(16), QByteArray("\x09\x09\x09\x80\x80", 5));
-}
-
-// No sound server: the player says so at once and nothing starts.
-TEST(NoOutputTest, PlayRefusesWithAMessage) {
-  if (testing::g_pulse) GTEST_SKIP() << "a sound server is running";
-  AudioPlayer player;
-  const auto sound = Rendered(RandomSource(100, 4), 200);
-  EXPECT_EQ(player.Problem(sound->format()), "No sound output: playback is not available.");
-  player.SetSound(sound);
-  EXPECT_FALSE(player.Play());
-  EXPECT_FALSE(player.IsPlaying());
-  EXPECT_FALSE(player.LastError().isEmpty());
+  const auto read = [](const Bytes& data, const WaveFormat& format, std::int64_t from,
+                       std::optional<std::int64_t> to, bool loop, std::int64_t silence, qint64 size) {
+    AudioFeed feed;
+    auto buffer = std::make_shared<const ByteBuffer>(std::move(*ByteBuffer::CopyOf(data)));
+    feed.Begin(PreviewSound::Original({buffer, format}), from, to, loop, silence);
+    EXPECT_TRUE(feed.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+    const QByteArray out = feed.read(size);
+    EXPECT_EQ(feed.Finished(), !loop);
+    return out;
+  };
+  Bytes data;  // 2 frames of 24-bit stereo
+  for (int i = 0; i < 12; ++i) data.push_back(static_cast<std::byte>(0x10 + i));
+  EXPECT_EQ(read(data, {1, 2, 44100, 264600, 6, 24}, 0, std::nullopt, false, 1, 64),
+            QByteArray("\0\x10\x11\x12\0\x13\x14\x15\0\x16\x17\x18\0\x19\x1A\x1B\0\0\0\0\0\0\0\0", 24));
+  const Bytes eight(3, std::byte{9});
+  const WaveFormat mono8{1, 1, 8000, 8000, 1, 8};
+  EXPECT_EQ(read(eight, mono8, 0, std::nullopt, false, 2, 16), QByteArray("\x09\x09\x09\x80\x80", 5));
+  EXPECT_EQ(read(eight, mono8, 1, 3, true, 0, 5), QByteArray(5, '\x09'));  // a loop never runs dry
 }
 
 }  // namespace

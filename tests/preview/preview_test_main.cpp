@@ -5,7 +5,7 @@
 #include <QApplication>
 #include <QLocale>
 
-#include "preview_test_env.h"
+#include "pulse_server.h"
 
 namespace tactoria::testing {
 PulseServer* g_pulse = nullptr;
@@ -15,21 +15,14 @@ int main(int argc, char* argv[]) {
   using tactoria::testing::PulseServer;
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QLocale::setDefault(QLocale::c());
+  // The server must be up before Qt Multimedia first looks for devices. TACTORIA_TEST_NO_SOUND
+  // runs the tests of a machine without sound output.
   PulseServer server;
-  // The server must be up before Qt Multimedia first looks for devices.
-  // TACTORIA_TEST_NO_SOUND runs the tests of a machine without sound output.
-  if (qEnvironmentVariableIsEmpty("TACTORIA_TEST_NO_SOUND") && PulseServer::Installed() && server.Start()) {
-    qputenv("PULSE_SERVER", server.ServerAddress().c_str());
-    tactoria::testing::g_pulse = &server;
-  } else {
-    qputenv("PULSE_SERVER", "unix:/nonexistent/tactoria/native");
-  }
-  int status = 0;
-  {
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    status = RUN_ALL_TESTS();
-  }
-  server.Stop();
-  return status;
+  const bool sound =
+      qEnvironmentVariableIsEmpty("TACTORIA_TEST_NO_SOUND") && PulseServer::Installed() && server.Start();
+  qputenv("PULSE_SERVER", sound ? server.ServerAddress().c_str() : "unix:/nonexistent/tactoria/native");
+  if (sound) tactoria::testing::g_pulse = &server;
+  QApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
 }

@@ -25,10 +25,6 @@ class PulseServer {
  public:
   static constexpr const char* kBinary = "/usr/bin/pulseaudio";
   static bool Installed() { return ::access(kBinary, X_OK) == 0; }
-
-  PulseServer() = default;
-  PulseServer(const PulseServer&) = delete;
-  PulseServer& operator=(const PulseServer&) = delete;
   ~PulseServer() { Stop(); }
 
   // Starts the server and waits for its socket and FIFO; false when it did not come up.
@@ -36,13 +32,12 @@ class PulseServer {
     std::string pattern = (std::filesystem::temp_directory_path() / "tactoria-pulse-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) return false;
     dir_ = pattern;
-    const std::string runtime = dir_ + "/runtime";
-    std::filesystem::create_directories(runtime);
+    const std::string runtime = dir_ + "/runtime", fifo = dir_ + "/sink.fifo";
+    std::filesystem::create_directory(runtime);
     ::chmod(runtime.c_str(), 0700);
     socket_ = dir_ + "/native";
-    fifo_ = dir_ + "/sink.fifo";
     const std::string native = "module-native-protocol-unix auth-anonymous=1 socket=" + socket_;
-    const std::string pipe = "module-pipe-sink sink_name=tactoria_pipe file=" + fifo_ +
+    const std::string pipe = "module-pipe-sink sink_name=tactoria_pipe file=" + fifo +
                              " use_system_clock_for_timing=yes format=s16le rate=44100 channels=2";
     pid_ = ::fork();
     if (pid_ < 0) return false;
@@ -50,23 +45,19 @@ class PulseServer {
       ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
       ::setenv("HOME", dir_.c_str(), 1);
       const int null = ::open("/dev/null", O_WRONLY);
-      if (null >= 0 && !::getenv("TACTORIA_PULSE_LOG")) {
-        ::dup2(null, STDOUT_FILENO);
-        ::dup2(null, STDERR_FILENO);
-      }
+      ::dup2(null, STDOUT_FILENO);
+      ::dup2(null, STDERR_FILENO);
       ::execl(kBinary, kBinary, "-n", "--daemonize=no", "--exit-idle-time=-1", "--use-pid-file=no",
               "--disallow-exit", "-L", native.c_str(), "-L", pipe.c_str(), static_cast<char*>(nullptr));
       ::_exit(127);
     }
-    for (int i = 0; i < 200; ++i) {
-      if (std::filesystem::exists(socket_) && std::filesystem::exists(fifo_)) break;
-      std::this_thread::sleep_for(std::chrono::milliseconds(25));
-    }
-    if (!std::filesystem::exists(socket_) || !std::filesystem::exists(fifo_)) {
+    const auto up = [&] { return std::filesystem::exists(socket_) && std::filesystem::exists(fifo); };
+    for (int i = 0; i < 200 && !up(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    if (!up()) {
       Stop();
       return false;
     }
-    drainer_ = std::thread([this] { Drain(); });
+    drainer_ = std::thread([this, fifo] { Drain(fifo); });
     return true;
   }
 
@@ -75,15 +66,12 @@ class PulseServer {
     if (drainer_.joinable()) drainer_.join();
     if (pid_ > 0) {
       ::kill(pid_, SIGTERM);
-      int status = 0;
-      ::waitpid(pid_, &status, 0);
+      ::waitpid(pid_, nullptr, 0);
       pid_ = -1;
     }
-    if (!dir_.empty()) {
-      std::error_code ignored;
-      std::filesystem::remove_all(dir_, ignored);
-      dir_.clear();
-    }
+    std::error_code ignored;
+    if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
+    dir_.clear();
   }
 
   std::string ServerAddress() const { return "unix:" + socket_; }
@@ -99,8 +87,8 @@ class PulseServer {
   }
 
  private:
-  void Drain() {
-    const int fd = ::open(fifo_.c_str(), O_RDONLY | O_NONBLOCK);
+  void Drain(const std::string& fifo) {
+    const int fd = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
     if (fd < 0) return;
     std::vector<std::byte> block(1 << 16);
     while (!stop_) {
@@ -117,14 +105,15 @@ class PulseServer {
     ::close(fd);
   }
 
-  std::string dir_;
-  std::string socket_;
-  std::string fifo_;
+  std::string dir_, socket_;
   pid_t pid_ = -1;
   std::atomic<bool> stop_{false};
   std::thread drainer_;
   std::mutex mutex_;
   std::vector<std::byte> received_;
 };
+
+// The private server this test process plays to; null when none could be started.
+extern PulseServer* g_pulse;
 
 }  // namespace tactoria::testing
