@@ -44,12 +44,18 @@ TEST_F(LayoutTest, FieldsShowTheirLargestValuesCaptionsTheirTextsAndLockedFields
     expected.setUnderline(label->font().underline());
     EXPECT_EQ(label->font(), expected);
     EXPECT_LE(QFontMetrics(label->font()).horizontalAdvance(label->text()), label->width());
-    for (const QLineEdit* field : label->parentWidget()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
-      if (field->y() == label->y() && field->x() > label->x())
+    for (const QLineEdit* field :
+         label->parentWidget()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)) {
+      if (field->y() == label->y() && field->x() > label->x()) {
         EXPECT_LT(label->geometry().right(), field->x());
+      }
+    }
   }
-  for (const QGroupBox* frame : window->findChildren<QGroupBox*>())
-    if (frame->window() == window.get()) EXPECT_EQ(frame->font().pointSizeF(), font.pointSizeF());
+  for (const QGroupBox* frame : window->findChildren<QGroupBox*>()) {
+    if (frame->window() == window.get()) {
+      EXPECT_EQ(frame->font().pointSizeF(), font.pointSizeF());
+    }
+  }
   for (const char* name : {"ChkPhaser", "ChkReverse"})
     EXPECT_LE(Check(name)->sizeHint().width(), Field("LblPhaser")->x() - Check(name)->x()) << name;
   // Disabled fields look disabled: a pixel of the empty background, away from the frame, of a
