@@ -52,8 +52,7 @@ int main(int argc, char* argv[]) {
 
   const QString folder = QDir::temp().filePath(QStringLiteral("tactoria-preview-demo"));
   QDir().mkpath(folder);
-  WriteBytes((folder + "/beat_120bpm.wav").toStdString(),
-             RiffBytes({{"fmt ", PcmFormat(2, 44100, 16)}, {"data", DrumLoop()}}));
+  WriteBytes((folder + "/beat_120bpm.wav").toStdString(), PcmWave(DrumLoop()));
 
   ScriptedDialogs dialogs;
   MemorySettings settings;

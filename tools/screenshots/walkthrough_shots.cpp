@@ -82,7 +82,7 @@ Bytes DrumLoop() {
       AppendLe(data, static_cast<std::uint32_t>(value) & 0xFFFFu, 2);
     }
   }
-  return RiffBytes({{"fmt ", PcmFormat(2, kRate, 16)}, {"data", data}});
+  return PcmWave(data, 2, kRate);
 }
 
 // The program's real dialogs, each answered by the next step the session queued for it. No

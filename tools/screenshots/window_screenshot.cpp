@@ -32,7 +32,7 @@ int main(int argc, char* argv[]) {
   const QString folder = QDir::temp().filePath(QStringLiteral("tactoria-demo/loops"));
   QDir().mkpath(folder);
   const QString path = folder + QStringLiteral("/break_120bpm.wav");
-  WriteBytes(path.toStdString(), RiffBytes({{"fmt ", PcmFormat(2, 44100, 16)}, {"data", Ramp(88200 * 4)}}));
+  WriteBytes(path.toStdString(), PcmWave(Ramp(88200 * 4)));
 
   ScriptedDialogs dialogs;
   MemorySettings settings;
