@@ -5,9 +5,7 @@
 namespace tactoria {
 
 // Forwards every dialog to another UserDialogs and then gives the owning window its focus back
-// itself: it activates the window and puts the focus on the control that had it. Without a
-// window manager (or with one that does not re-activate the owner) nothing else would, and
-// the window would neither receive keys nor report its fields' focus changes.
+// (FocusReturn).
 class FocusReturningDialogs : public UserDialogs {
  public:
   explicit FocusReturningDialogs(UserDialogs& inner) : inner_(inner) {}

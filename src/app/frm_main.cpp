@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "app/app_icon.h"
+#include "app/focus_return.h"
 #include "app/frm_about.h"
 #include "app/product_name.h"
 #include "app/settings_store.h"
@@ -140,6 +141,7 @@ void FrmMain::MnuExit_Click() {
 }
 
 void FrmMain::MnuAbout_Click() {
+  const FocusReturn back(this);
   FrmAbout about(this);
   about.exec();
 }

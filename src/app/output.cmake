@@ -4,6 +4,7 @@ add_library(tactoria_output STATIC
   frm_progress.cpp
   frm_shuffle.cpp
   button_label.cpp
+  focus_return.cpp
 )
 set_target_properties(tactoria_output PROPERTIES AUTOMOC ON)
 target_include_directories(tactoria_output PUBLIC ${PROJECT_SOURCE_DIR}/src)

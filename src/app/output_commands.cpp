@@ -7,6 +7,7 @@
 #include <new>
 
 #include "app/busy_state.h"
+#include "app/focus_return.h"
 #include "app/frm_progress.h"
 #include "app/frm_shuffle.h"
 #include "app/main_window_state.h"
@@ -139,6 +140,7 @@ void OutputCommands::SpanAs() {
     const SpanRequest request =
         MakeSpanRequest(ToFsPath(path), *beats, *bars, Rendered(window_, *wave, *plan));
 
+    const FocusReturn back(window_.Window());  // declared first: it acts once the progress window is gone
     std::unique_ptr<FrmProgress> progress;
     SpanHooks hooks;
     hooks.beatStarting = [&](int k) {
@@ -208,6 +210,7 @@ void OutputCommands::Shuffle() {
       return;
     }
     if (!window_.CurrentWave()) return;
+    const FocusReturn back(window_.Window());
     FrmShuffle dialog(window_, window_.Window());
     dialog.exec();
   });

@@ -3,6 +3,7 @@
 // field that cannot be left.
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
 #include <QTimer>
 
 #include "window_fixture.h"
@@ -76,6 +77,26 @@ TEST_F(FocusTest, RefusedKeysAndLeavesRestoreTheFieldAndTheFocusComesBack) {
   EXPECT_FALSE(Check("ChkReverse")->isChecked());
   ClickReverse();  // only the refused clicks were eaten
   EXPECT_TRUE(Check("ChkReverse")->isChecked());
+}
+
+TEST_F(FocusTest, TheWindowsOwnDialogsHandTheFocusBackToo) {
+  for (const char* command : {"MnuAbout", "MnuShuffle"}) {
+    SCOPED_TRACE(command);
+    window->activateWindow();
+    Field("TxtBars")->setFocus();
+    ASSERT_TRUE(WindowHasFocusIn("TxtBars"));
+    bool shown = false;
+    QTimer::singleShot(0, window.get(), [&] {
+      auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(dialog, nullptr);
+      shown = true;
+      LoseActivation();
+      dialog->reject();
+    });
+    window->findChild<QAction*>(command)->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(WindowHasFocusIn("TxtBars"));
+  }
 }
 
 TEST_F(FocusTest, CommandsRefuseAnEmptyFieldWithItsMessageAndWriteNothing) {
