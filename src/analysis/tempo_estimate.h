@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "analysis/hits.h"
+#include "wave/wave_format.h"
+
+namespace tactoria {
+
+// What decided a tempo estimate.
+enum class TempoSource {
+  FileName,   // a tempo written in the file name that fits the length
+  AcidChunk,  // the tempo of an "acid" chunk that fits the length
+  Sound,      // the hits
+  Length,     // the length alone (silence, or too short to analyse)
+};
+// "file name", "acid chunk", "sound" or "length".
+const char* TempoSourceName(TempoSource source);
+
+struct TempoEstimate {
+  double bpm = 0.0;
+  int beats = 4;            // beats per bar
+  int bars = 1;             // whole bars in the loop
+  double confidence = 0.0;  // 0 to 1
+  TempoSource source = TempoSource::Length;
+  std::vector<std::int64_t> onsets;  // the hits found, ascending frames
+};
+
+struct TempoOptions {
+  std::optional<int> beats;  // beats per bar when known: only the bars and the tempo are found
+  HitOptions hits;
+  std::string fileName;             // the file's name, for a tempo written in it ("loop_120bpm.wav")
+  std::optional<double> acidTempo;  // the tempo of the file's "acid" chunk, if it has one
+};
+
+// The meter, whole bars and tempo of a loop. Never fails on a sound the program opened.
+TempoEstimate EstimateTempo(std::span<const std::byte> pcm, const WaveFormat& format,
+                            const TempoOptions& options = {});
+
+}  // namespace tactoria
