@@ -4,21 +4,22 @@
 #include <cmath>
 #include <vector>
 
-#include "process/time_stretch.h"
+#include "process/sample_codec.h"
 
 namespace tactoria {
 
 std::vector<std::int64_t> FindHits(std::span<const std::byte> pcm, const WaveFormat& format,
                                    const HitOptions& options) {
   std::vector<std::int64_t> hits;
-  const int bytes = StretchSampleBytes(format);
-  if (bytes == 0 || format.blockAlign <= 0 || format.channels <= 0 || format.sampleRate <= 0) return hits;
+  if (EncodingOf(format) == SampleEncoding::None || format.blockAlign <= 0 || format.channels <= 0 ||
+      format.sampleRate <= 0)
+    return hits;
   const std::size_t frames = pcm.size() / static_cast<std::size_t>(format.blockAlign);
   const int channels = format.channels;
   std::vector<std::vector<float>> planes(static_cast<std::size_t>(channels), std::vector<float>(frames));
   std::vector<float*> pointers;
   for (auto& plane : planes) pointers.push_back(plane.data());
-  DecodeFrames(pcm.data(), frames, channels, bytes, pointers.data());
+  DecodePlanes(pcm.data(), frames, format, pointers.data());
   // A rise of the short-term level well above the level before it.
   const std::size_t hop = 64;
   const double threshold = 0.02 + (1.0 - std::clamp(options.sensitivity, 0.0, 1.0)) * 0.3;
