@@ -12,10 +12,10 @@
 #include <cstdio>
 #include <fstream>
 
-#include "app/frm_main.h"
-#include "app/preview_window.h"
-#include "app/waveform_view.h"
+#include "preview/preview_window.h"
+#include "preview/waveform_view.h"
 #include "support/scripted_dialogs.h"
+#include "window/frm_main.h"
 
 namespace {
 

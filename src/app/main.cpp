@@ -4,12 +4,12 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "app/app_icon.h"
-#include "app/frm_main.h"
-#include "app/product_name.h"
-#include "app/qsettings_store.h"
-#include "app/qt_user_dialogs.h"
-#include "app/start_options.h"
+#include "desktop/app_icon.h"
+#include "desktop/start_options.h"
+#include "ui/product_name.h"
+#include "ui/qsettings_store.h"
+#include "ui/qt_user_dialogs.h"
+#include "window/frm_main.h"
 
 namespace {
 

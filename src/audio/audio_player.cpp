@@ -4,8 +4,8 @@
 #include <QThread>
 #include <algorithm>
 
-#include "app/audio_feed.h"
-#include "app/audio_sink_driver.h"
+#include "audio/audio_feed.h"
+#include "audio/audio_sink_driver.h"
 
 namespace tactoria {
 

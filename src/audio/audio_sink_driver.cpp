@@ -6,7 +6,7 @@
 #include <QAudioSink>
 #include <QTimer>
 
-#include "app/audio_feed.h"
+#include "audio/audio_feed.h"
 
 namespace tactoria {
 

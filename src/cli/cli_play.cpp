@@ -5,7 +5,7 @@
 #include <QTimer>
 #include <memory>
 
-#include "app/audio_player.h"
+#include "audio/audio_player.h"
 #include "beats/beat_grid.h"
 #include "process/preview_sound.h"
 #include "tempo/field_conversions.h"

@@ -3,11 +3,11 @@
 #include <QString>
 #include <filesystem>
 
-#include "app/waveform_painter.h"
 #include "beats/beat_grid.h"
 #include "cli_messages.h"
 #include "cli_play.h"
 #include "tempo/field_conversions.h"
+#include "waveform/waveform_painter.h"
 
 namespace tactoria::cli {
 

@@ -1,6 +1,6 @@
 #include "recent_files.h"
 
-#include "app/settings_store.h"
+#include "ui/settings_store.h"
 
 namespace tactoria {
 

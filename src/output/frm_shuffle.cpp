@@ -8,11 +8,11 @@
 #include <exception>
 #include <new>
 
-#include "app/busy_state.h"
-#include "app/button_label.h"
-#include "app/main_window_state.h"
-#include "app/user_dialogs.h"
 #include "tempo/field_conversions.h"
+#include "ui/busy_state.h"
+#include "ui/button_label.h"
+#include "ui/main_window_state.h"
+#include "ui/user_dialogs.h"
 
 namespace tactoria {
 

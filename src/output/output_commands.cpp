@@ -6,21 +6,21 @@
 #include <memory>
 #include <new>
 
-#include "app/busy_state.h"
-#include "app/focus_return.h"
-#include "app/frm_progress.h"
-#include "app/frm_shuffle.h"
-#include "app/main_window_state.h"
-#include "app/output_texts.h"
-#include "app/user_dialogs.h"
 #include "beats/beat_math.h"
 #include "beats/span_beats.h"
+#include "output/frm_progress.h"
+#include "output/frm_shuffle.h"
+#include "output/output_texts.h"
 #include "process/render.h"
 #include "process/render_plan.h"
 #include "process/rendered_output.h"
 #include "process/sound_routines.h"
 #include "process/time_stretch_render.h"
 #include "tempo/field_conversions.h"
+#include "ui/busy_state.h"
+#include "ui/focus_return.h"
+#include "ui/main_window_state.h"
+#include "ui/user_dialogs.h"
 #include "wave/wave_validation.h"
 
 namespace tactoria {

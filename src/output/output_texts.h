@@ -3,7 +3,7 @@
 #include <QString>
 #include <string>
 
-#include "app/user_dialogs.h"
+#include "ui/user_dialogs.h"
 #include "wave/file_result.h"
 
 class QWidget;

@@ -15,11 +15,11 @@
 #include <cmath>
 #include <cstring>
 
-#include "app/audio_player.h"
-#include "app/main_window_state.h"
-#include "app/settings_store.h"
-#include "app/waveform_view.h"
+#include "audio/audio_player.h"
+#include "preview/waveform_view.h"
 #include "tempo/field_conversions.h"
+#include "ui/main_window_state.h"
+#include "ui/settings_store.h"
 
 namespace tactoria {
 

@@ -6,8 +6,8 @@
 #include <memory>
 #include <optional>
 
-#include "app/preview_worker.h"
 #include "beats/beat_grid.h"
+#include "preview/preview_worker.h"
 #include "process/peak_summary.h"
 #include "process/preview_sound.h"
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "app/waveform_painter.h"
+#include "waveform/waveform_painter.h"
 
 namespace tactoria {
 

@@ -1,6 +1,6 @@
 #include "focus_returning_dialogs.h"
 
-#include "app/focus_return.h"
+#include "ui/focus_return.h"
 
 namespace tactoria {
 

@@ -1,5 +1,5 @@
 #include "qsettings_store.h"
-#include "app/product_name.h"
+#include "ui/product_name.h"
 
 namespace tactoria {
 

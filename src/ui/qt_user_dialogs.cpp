@@ -6,7 +6,7 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <algorithm>
-#include "app/product_name.h"
+#include "ui/product_name.h"
 
 namespace tactoria {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/user_dialogs.h"
+#include "ui/user_dialogs.h"
 
 namespace tactoria {
 

@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QLineEdit>
 
-#include "app/app_icon.h"
-#include "app/product_name.h"
-#include "app/tactoria_version.h"
+#include "desktop/app_icon.h"
+#include "ui/product_name.h"
+#include "window/tactoria_version.h"
 
 namespace tactoria {
 

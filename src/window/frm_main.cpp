@@ -7,14 +7,14 @@
 #include <QLocale>
 #include <QTimer>
 
-#include "app/app_icon.h"
-#include "app/focus_return.h"
-#include "app/frm_about.h"
-#include "app/product_name.h"
-#include "app/settings_store.h"
-#include "app/validation_filter.h"
+#include "desktop/app_icon.h"
 #include "tempo/field_conversions.h"
 #include "tempo/field_messages.h"
+#include "ui/focus_return.h"
+#include "ui/product_name.h"
+#include "ui/settings_store.h"
+#include "window/frm_about.h"
+#include "window/validation_filter.h"
 
 namespace tactoria {
 

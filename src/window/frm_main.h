@@ -7,11 +7,11 @@
 #include <memory>
 #include <optional>
 
-#include "app/focus_returning_dialogs.h"
-#include "app/main_window_state.h"
-#include "app/output_commands.h"
-#include "app/recent_files.h"
-#include "app/user_dialogs.h"
+#include "desktop/recent_files.h"
+#include "output/output_commands.h"
+#include "ui/focus_returning_dialogs.h"
+#include "ui/main_window_state.h"
+#include "ui/user_dialogs.h"
 #include "wave/media_file.h"
 #include "wave/wave_format.h"
 

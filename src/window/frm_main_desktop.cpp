@@ -6,8 +6,8 @@
 #include <QKeySequence>
 #include <QMenu>
 
-#include "app/frm_main.h"
-#include "app/wave_drop_filter.h"
+#include "desktop/wave_drop_filter.h"
+#include "window/frm_main.h"
 
 namespace tactoria {
 

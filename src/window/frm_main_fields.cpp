@@ -2,11 +2,11 @@
 #include <QLineEdit>
 #include <stdexcept>
 
-#include "app/frm_main.h"
 #include "tempo/field_conversions.h"
 #include "tempo/field_messages.h"
 #include "tempo/limits.h"
 #include "tempo/tempo_formulas.h"
+#include "window/frm_main.h"
 
 namespace tactoria {
 

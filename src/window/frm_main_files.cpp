@@ -11,13 +11,13 @@
 
 #include <dirent.h>
 
-#include "app/busy_state.h"
-#include "app/button_label.h"
-#include "app/frm_main.h"
-#include "app/output_texts.h"
-#include "app/window_texts.h"
+#include "output/output_texts.h"
 #include "tempo/field_conversions.h"
+#include "ui/busy_state.h"
+#include "ui/button_label.h"
 #include "wave/wave_validation.h"
+#include "window/frm_main.h"
+#include "window/window_texts.h"
 
 namespace tactoria {
 

@@ -3,8 +3,8 @@
 #include <QAction>
 #include <QMenu>
 
-#include "app/frm_main.h"
-#include "app/settings_store.h"
+#include "ui/settings_store.h"
+#include "window/frm_main.h"
 
 namespace tactoria {
 namespace {

@@ -13,10 +13,10 @@
 #include <cmath>
 #include <utility>
 
-#include "app/button_label.h"
-#include "app/frm_main.h"
-#include "app/validation_filter.h"
 #include "tempo/limits.h"
+#include "ui/button_label.h"
+#include "window/frm_main.h"
+#include "window/validation_filter.h"
 
 namespace tactoria {
 

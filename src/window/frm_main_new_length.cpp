@@ -6,14 +6,14 @@
 #include <QTimer>
 #include <limits>
 
-#include "app/button_label.h"
-#include "app/frm_main.h"
-#include "app/window_texts.h"
 #include "tempo/field_conversions.h"
 #include "tempo/field_messages.h"
 #include "tempo/limits.h"
 #include "tempo/span_size.h"
 #include "tempo/tempo_formulas.h"
+#include "ui/button_label.h"
+#include "window/frm_main.h"
+#include "window/window_texts.h"
 
 namespace tactoria {
 

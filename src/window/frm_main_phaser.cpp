@@ -2,11 +2,11 @@
 #include <QCheckBox>
 #include <QLineEdit>
 
-#include "app/button_label.h"
-#include "app/frm_main.h"
 #include "tempo/field_conversions.h"
 #include "tempo/field_messages.h"
 #include "tempo/limits.h"
+#include "ui/button_label.h"
+#include "window/frm_main.h"
 
 namespace tactoria {
 

@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QMenu>
 
-#include "app/frm_main.h"
-#include "app/preview_window.h"
+#include "preview/preview_window.h"
+#include "window/frm_main.h"
 
 namespace tactoria {
 

@@ -9,7 +9,7 @@
 #include <QPlainTextEdit>
 #include <QUrl>
 
-#include "app/start_options.h"
+#include "desktop/start_options.h"
 #include "window_fixture.h"
 
 namespace tactoria::testing {

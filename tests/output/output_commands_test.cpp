@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/button_label.h"
-#include "app/frm_progress.h"
-#include "app/frm_shuffle.h"
+#include "output/frm_progress.h"
+#include "output/frm_shuffle.h"
 #include "output_fixture.h"
+#include "ui/button_label.h"
 
 namespace tactoria::testing {
 namespace {

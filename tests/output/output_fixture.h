@@ -7,10 +7,10 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "app/main_window_state.h"
-#include "app/output_commands.h"
+#include "output/output_commands.h"
 #include "support/riff_builder.h"
 #include "support/scripted_dialogs.h"
+#include "ui/main_window_state.h"
 #include "wave/wave_validation.h"
 
 namespace tactoria::testing {

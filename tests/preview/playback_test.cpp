@@ -9,8 +9,8 @@
 #include <cstring>
 #include <random>
 
-#include "app/audio_feed.h"
-#include "app/audio_player.h"
+#include "audio/audio_feed.h"
+#include "audio/audio_player.h"
 #include "process/preview_sound.h"
 #include "pulse_server.h"
 

@@ -5,9 +5,9 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "app/audio_player.h"
-#include "app/preview_window.h"
-#include "app/waveform_view.h"
+#include "audio/audio_player.h"
+#include "preview/preview_window.h"
+#include "preview/waveform_view.h"
 #include "pulse_server.h"
 #include "window_fixture.h"
 

@@ -8,8 +8,8 @@
 #include <ostream>
 #include <vector>
 
-#include "app/settings_store.h"
-#include "app/user_dialogs.h"
+#include "ui/settings_store.h"
+#include "ui/user_dialogs.h"
 
 // Readable QStrings in failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) {

@@ -11,10 +11,10 @@
 #include <QSignalSpy>
 #include <QTimer>
 
-#include "app/frm_about.h"
-#include "app/frm_progress.h"
-#include "app/qt_user_dialogs.h"
+#include "output/frm_progress.h"
 #include "support/sound_measures.h"
+#include "ui/qt_user_dialogs.h"
+#include "window/frm_about.h"
 #include "window_fixture.h"
 
 namespace tactoria::testing {

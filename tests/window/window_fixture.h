@@ -8,11 +8,11 @@
 #include <QTest>
 #include <memory>
 
-#include "app/button_label.h"
-#include "app/frm_main.h"
-#include "app/qt_user_dialogs.h"
 #include "support/riff_builder.h"
 #include "support/scripted_dialogs.h"
+#include "ui/button_label.h"
+#include "ui/qt_user_dialogs.h"
+#include "window/frm_main.h"
 
 namespace tactoria::testing {
 

@@ -9,10 +9,10 @@
 #include <cmath>
 #include <random>
 
-#include "app/frm_main.h"
-#include "app/preview_window.h"
+#include "preview/preview_window.h"
 #include "support/riff_builder.h"
 #include "support/scripted_dialogs.h"
+#include "window/frm_main.h"
 
 namespace {
 

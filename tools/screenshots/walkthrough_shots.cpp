@@ -29,13 +29,13 @@
 #include <numbers>
 #include <span>
 
-#include "app/button_label.h"
-#include "app/frm_main.h"
-#include "app/frm_progress.h"
-#include "app/frm_shuffle.h"
-#include "app/qt_user_dialogs.h"
+#include "output/frm_progress.h"
+#include "output/frm_shuffle.h"
 #include "support/riff_builder.h"
 #include "support/scripted_dialogs.h"
+#include "ui/button_label.h"
+#include "ui/qt_user_dialogs.h"
+#include "window/frm_main.h"
 
 namespace tactoria::testing {
 

@@ -10,9 +10,9 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "app/frm_main.h"
 #include "support/riff_builder.h"
 #include "support/scripted_dialogs.h"
+#include "window/frm_main.h"
 
 namespace tactoria::testing {
 int RunWalkthrough(const QString& docs);
