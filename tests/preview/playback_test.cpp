@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QThread>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <random>
 
@@ -13,6 +14,7 @@
 #include "app/audio_player.h"
 #include "process/preview_sound.h"
 #include "pulse_server.h"
+#include "support/sound_measures.h"
 
 namespace tactoria {
 namespace {
@@ -80,6 +82,68 @@ TEST_F(PlaybackTest, SinkReceivesTheRenderBitExact) {
   EXPECT_TRUE(Silent(stream, at + expected.size(), stream.size())) << "something played after the sound";
 }
 
+// Sounds in the other formats an import gives (float, 24-bit, more channels than the server's
+// stereo sink) play once to their end, converted by the feed or the server: the sink hears the
+// tone for the sound's length.
+TEST_F(PlaybackTest, FloatAndManyChannelsPlayTheirTone) {
+  const std::size_t frames = 13230;  // 0.3 s
+  const std::vector<double> sine = testing::SineWave(441, 44100, frames, 0.5);
+  struct Case {
+    std::uint16_t tag;
+    int channels, bits;
+  };
+  for (const Case c : {Case{3, 2, 32}, Case{1, 6, 16}, Case{3, 6, 32}, Case{1, 2, 24}}) {
+    SCOPED_TRACE(::testing::Message() << c.channels << " channels, " << c.bits << " bits, tag " << c.tag);
+    testing::g_pulse->Clear();
+    const int bytes = c.bits / 8, align = c.channels * bytes;
+    std::vector<std::byte> data;
+    for (double v : sine) {
+      for (int ch = 0; ch < c.channels; ++ch) {
+        if (c.tag == 3) {
+          const auto f = static_cast<float>(v);
+          const auto* p = reinterpret_cast<const std::byte*>(&f);
+          data.insert(data.end(), p, p + 4);
+        } else {
+          const auto i = static_cast<std::int32_t>(std::lround(v * std::ldexp(1.0, c.bits - 1)));
+          for (int k = 0; k < bytes; ++k) data.push_back(static_cast<std::byte>(i >> (8 * k) & 0xFF));
+        }
+      }
+    }
+    const WaveFormat format{
+        c.tag,         static_cast<std::int16_t>(c.channels), 44100,
+        44100 * align, static_cast<std::int16_t>(align),      static_cast<std::int16_t>(c.bits)};
+    const auto sound = PreviewSound::Original(
+        {std::make_shared<const ByteBuffer>(std::move(*ByteBuffer::CopyOf(data))), format});
+    ASSERT_TRUE(player.Problem(format).isEmpty()) << player.Problem(format).toStdString();
+    player.SetLoop(false);
+    player.SetSound(sound);
+    QSignalSpy finished(&player, &AudioPlayer::Finished);
+    ASSERT_TRUE(player.Play()) << player.LastError().toStdString();
+    ASSERT_TRUE(finished.wait(15000));
+    QTest::qWait(200);
+
+    // The server's sink: 16-bit stereo. The left channel from its first sound to its last.
+    const Bytes stream = testing::g_pulse->Received();
+    std::vector<double> left;
+    for (std::size_t at = 0; at + 4 <= stream.size(); at += 4) {
+      left.push_back(static_cast<std::int16_t>(std::to_integer<int>(stream[at]) |
+                                               std::to_integer<int>(stream[at + 1]) << 8) /
+                     32768.0);
+    }
+    const auto loud = [](double v) { return std::fabs(v) > 0.01; };
+    const auto first = std::find_if(left.begin(), left.end(), loud);
+    ASSERT_NE(first, left.end()) << "nothing was heard";
+    const auto last = std::find_if(left.rbegin(), left.rend(), loud).base();
+    const std::vector<double> heard(first, last);
+    EXPECT_NEAR(static_cast<double>(heard.size()), static_cast<double>(frames),
+                0.02 * static_cast<double>(frames));
+    EXPECT_NEAR(testing::DominantFrequency(heard, 44100), 441, 3);
+    const double peak = std::fabs(*std::max_element(
+        heard.begin(), heard.end(), [](double a, double b) { return std::fabs(a) < std::fabs(b); }));
+    EXPECT_GT(peak, 0.2) << "the tone is too quiet";
+  }
+}
+
 // A new length while looping: the stream is the old loop up to some frame, then the new one from
 // the matching place on, with no gap, nothing dropped or repeated.
 TEST_F(PlaybackTest, NewLengthTakesOverAtThePlayhead) {
@@ -141,6 +205,21 @@ TEST(AudioFeedTest, ConvertsSamplesAndPadsWithTrueSilence) {
   for (int i = 0; i < 12; ++i) data.push_back(static_cast<std::byte>(0x10 + i));
   EXPECT_EQ(read(data, {1, 2, 44100, 264600, 6, 24}, 0, std::nullopt, false, 1, 64),
             QByteArray("\0\x10\x11\x12\0\x13\x14\x15\0\x16\x17\x18\0\x19\x1A\x1B\0\0\0\0\0\0\0\0", 24));
+  // Float and more channels for a sink of fewer: channel c goes into c modulo 2, averaged;
+  // rounded to the nearest step and clipped.
+  std::vector<float> six{0.5f, -0.5f, 0.25f, -0.25f, 0.75f, -0.75f, 2, -2, 2, -2, 2, -2};
+  const auto sixBytes = std::as_bytes(std::span(six));
+  AudioFeed mixdown;
+  QAudioFormat stereo16;
+  stereo16.setSampleFormat(QAudioFormat::Int16);
+  stereo16.setChannelCount(2);
+  stereo16.setSampleRate(44100);
+  mixdown.Begin(
+      PreviewSound::Original({std::make_shared<const ByteBuffer>(std::move(*ByteBuffer::CopyOf(sixBytes))),
+                              {3, 6, 44100, 44100 * 24, 24, 32}}),
+      0, std::nullopt, false, 0, stereo16);
+  ASSERT_TRUE(mixdown.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+  EXPECT_EQ(mixdown.read(64), QByteArray("\x00\x40\x00\xC0\xFF\x7F\x00\x80", 8));
   const Bytes eight(3, std::byte{9});
   const WaveFormat mono8{1, 1, 8000, 8000, 1, 8};
   EXPECT_EQ(read(eight, mono8, 0, std::nullopt, false, 2, 16), QByteArray("\x09\x09\x09\x80\x80", 5));
