@@ -106,6 +106,10 @@ TEST_F(CliTool, RefusalsExitWithTheirStatusAndWriteNothing) {
   WriteBytes(tag, RiffBytes({{"fmt ", PcmFormat(2, 44100, 16, 3)}, {"data", Ramp(8)}}));
   WriteBytes(rate, PcmWave(Ramp(8), 2, 22050));
   WriteBytes(taken, Ramp(7, 200));
+  // 32-bit float (imported) and 32-bit integer PCM of the same rate and channels do not mix.
+  const std::string floats = dir_ / "float.wav", ints = dir_ / "int.wav";
+  WriteBytes(floats, RiffBytes({{"fmt ", PcmFormat(2, 44100, 32, 3)}, {"data", Bytes(64)}}));
+  WriteBytes(ints, PcmWave(Ramp(64), 2, 44100, 32));
   // Arguments starting with an option are given to "save IN OUT".
   const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases{
       {{}, 2, ""},
@@ -128,6 +132,9 @@ TEST_F(CliTool, RefusalsExitWithTheirStatusAndWriteNothing) {
       // Refused by File > Open and by the import: libsndfile's reason.
       {{"save", tag, out_}, 1, "tactoria-cli: Unable to import \"tag.wav\": "},
       {{"mix", in_, tag, out_}, 1, "tactoria-cli: Unable to import \"tag.wav\": "},
+      {{"mix", floats, ints, out_},
+       1,
+       "tactoria-cli: Unable to mix to this file. Wave format is different to the current open file."},
       {{"mix", in_, rate, out_},
        1,
        "tactoria-cli: Unable to mix to this file. Wave format is different to the current open file."},
@@ -138,7 +145,8 @@ TEST_F(CliTool, RefusalsExitWithTheirStatusAndWriteNothing) {
     EXPECT_EQ(run.status, status) << ::testing::PrintToString(args);
     EXPECT_THAT(run.err, HasSubstr(text));
   }
-  EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.wav", "rate.wav", "tag.wav", "taken.wav"}));
+  EXPECT_EQ(dir_.Names(),
+            (std::vector<std::string>{"float.wav", "in.wav", "int.wav", "rate.wav", "tag.wav", "taken.wav"}));
   EXPECT_EQ(ReadBytes(taken), Ramp(7, 200));
 }
 
