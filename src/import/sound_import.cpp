@@ -164,7 +164,16 @@ class FrameReader {
 LoadResult Import(const std::string& path) {
   SF_INFO info{};
   SndFile file(sf_open(path.c_str(), SFM_READ, &info), sf_close);
-  if (!file) return Refused(ImportProblem(path, sf_strerror(nullptr)));
+  if (!file) {
+    std::string reason = sf_strerror(nullptr);
+    // Its MP3 decoder, tried on any file named ".mp3", gives up with a reason about the file itself.
+    std::error_code error;
+    if (reason.find("not a regular file") != std::string::npos &&
+        std::filesystem::is_regular_file(path, error)) {
+      reason = sf_error_number(SF_ERR_UNRECOGNISED_FORMAT);
+    }
+    return Refused(ImportProblem(path, reason));
+  }
 
   const int major = info.format & SF_FORMAT_TYPEMASK;
   const HeldSamples held = HeldFor(info.format & SF_FORMAT_SUBMASK);

@@ -227,15 +227,17 @@ TEST(Import, UnreadableFilesAreRefusedWithTheFileAndTheReason) {
   testing::WriteBytes(text, {reinterpret_cast<const std::byte*>(words.data()), words.size()});
   testing::WriteBytes(empty, Bytes{});
 
-  for (const std::string& path : {flac, guid, text, empty}) {
-    SCOPED_TRACE(path);
+  // libsndfile's reasons, for a file named ".mp3" its own rather than the MP3 decoder's.
+  const std::pair<std::string, std::string> cases[] = {
+      {flac, "Unable to import \"cut.flac\": Error : flac decoder lost sync."},
+      {guid, "Unable to import \"guid.wav\": File contains data in an unimplemented format."},
+      {text, "Unable to import \"text.mp3\": Format not recognised."},
+      {empty, "Unable to import \"empty.wav\": Format not recognised."}};
+  for (const auto& [path, message] : cases) {
     const LoadResult loaded = OpenOrImport(path);
     EXPECT_FALSE(loaded.wave);
     EXPECT_EQ(loaded.problem.title, "Cannot Import");
-    const std::string name = "\"" + std::filesystem::path(path).filename().string() + "\": ";
-    ASSERT_NE(loaded.problem.message.find(name), std::string::npos) << loaded.problem.message;
-    EXPECT_GT(loaded.problem.message.size(), loaded.problem.message.find(name) + name.size() + 5)
-        << "no reason given: " << loaded.problem.message;
+    EXPECT_EQ(loaded.problem.message, message);
   }
 }
 
