@@ -101,8 +101,13 @@ class FrameReader {
 
   enum class Outcome { Done, TooLarge, OutOfMemory, ReadError };
 
-  Outcome Read(std::size_t expectedFrames) {
-    if (expectedFrames > maxFrames_) return Outcome::TooLarge;
+  // `expectedFrames`: the length when it is known (more is refused before anything is allocated),
+  // or a first guess (held within the limit).
+  Outcome Read(std::size_t expectedFrames, bool exact) {
+    if (expectedFrames > maxFrames_) {
+      if (exact) return Outcome::TooLarge;
+      expectedFrames = maxFrames_;
+    }
     if (!Reserve(std::max<std::size_t>(expectedFrames, 1))) return Outcome::OutOfMemory;
     std::vector<int> ints;
     std::vector<float> floats;
@@ -185,17 +190,15 @@ LoadResult Import(const std::string& path) {
                                            " Hz cannot be held in a wave format"));
   }
   // A stream's reported length can be an estimate or unknown; the reader grows to what it finds.
-  const bool exactLength = major != SF_FORMAT_MPEG && info.frames >= 0 && info.frames < SF_COUNT_MAX;
-  const auto expected = static_cast<std::size_t>(exactLength ? info.frames : 0);
+  const bool known = info.frames >= 0 && info.frames < SF_COUNT_MAX;
+  const bool exactLength = known && major != SF_FORMAT_MPEG;
+  const auto expected = static_cast<std::size_t>(known ? info.frames : 0);
 
   FrameReader reader(file.get(), info, held);
-  const auto tooLarge = [&] {
-    return Refused(
-        ImportProblem(path, "its sound takes more than the 2 GiB (2147483647 bytes) a sound can have here"));
-  };
-  switch (reader.Read(expected)) {
+  switch (reader.Read(expected, exactLength)) {
     case FrameReader::Outcome::TooLarge:
-      return tooLarge();
+      return Refused(ImportProblem(
+          path, "its sound takes more than the 2 GiB (2147483647 bytes) a sound can have here"));
     case FrameReader::Outcome::OutOfMemory:
       return Refused(ReadFailureProblem(FileResult::OutOfMemory));
     case FrameReader::Outcome::ReadError:

@@ -205,7 +205,7 @@ TEST(Import, PlainWaveFilesOpenAsBeforeAndTheRestImport) {
 TEST(Import, UnreadableFilesAreRefusedWithTheFileAndTheReason) {
   testing::TempDir dir;
   const std::string flac = dir / "cut.flac", guid = dir / "guid.wav", text = dir / "text.mp3",
-                    empty = dir / "empty.wav";
+                    empty = dir / "empty.wav", huge = dir / "huge.wav";
   const Format f{"", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, 44100, "", 1, 16, false};
   ASSERT_TRUE(Write(flac, f, Synthesize(f, 40000), 40000));
   Bytes bytes = testing::ReadBytes(flac);
@@ -226,13 +226,22 @@ TEST(Import, UnreadableFilesAreRefusedWithTheFileAndTheReason) {
   const std::string words = "These are not the frames of a sound.\n";
   testing::WriteBytes(text, {reinterpret_cast<const std::byte*>(words.data()), words.size()});
   testing::WriteBytes(empty, Bytes{});
+  // 2.25 GiB of silence declared, and there (a sparse file): refused before any buffer is asked for.
+  const std::uint32_t hugeBytes = 0x90000000u;
+  testing::WriteBytes(
+      huge, testing::RiffBytes({{"fmt ", testing::PcmFormat(2, 44100, 16)}, {"data", {}, hugeBytes}},
+                               {.sizeField = 36 + hugeBytes}));
+  std::filesystem::resize_file(huge, 44 + std::uintmax_t{hugeBytes});
 
   // libsndfile's reasons, for a file named ".mp3" its own rather than the MP3 decoder's.
   const std::pair<std::string, std::string> cases[] = {
       {flac, "Unable to import \"cut.flac\": Error : flac decoder lost sync."},
       {guid, "Unable to import \"guid.wav\": File contains data in an unimplemented format."},
       {text, "Unable to import \"text.mp3\": Format not recognised."},
-      {empty, "Unable to import \"empty.wav\": Format not recognised."}};
+      {empty, "Unable to import \"empty.wav\": Format not recognised."},
+      {huge,
+       "Unable to import \"huge.wav\": its sound takes more than the 2 GiB (2147483647 bytes) a sound can "
+       "have here."}};
   for (const auto& [path, message] : cases) {
     const LoadResult loaded = OpenOrImport(path);
     EXPECT_FALSE(loaded.wave);
