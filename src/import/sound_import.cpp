@@ -136,14 +136,15 @@ class FrameReader {
       }
       frames_ += count;
     }
-    if (sf_error(file_) != SF_ERR_NO_ERROR) return Outcome::ReadError;
-    // The data chunk takes exactly the frames read.
-    if (frames_ > 0 && frames_ < capacity_ && !Reserve(frames_)) return Outcome::OutOfMemory;
-    return Outcome::Done;
+    return sf_error(file_) == SF_ERR_NO_ERROR ? Outcome::Done : Outcome::ReadError;
   }
 
   std::size_t frames() const { return frames_; }
-  ByteBuffer Take() { return std::move(buffer_); }
+  // The frames read, in a buffer of exactly their size; none when memory is short.
+  std::optional<ByteBuffer> Take() {
+    if (frames_ < capacity_ && !Reserve(frames_)) return std::nullopt;
+    return std::move(buffer_);
+  }
 
  private:
   // A buffer of `frames` frames holding the frames read so far.
@@ -225,8 +226,10 @@ LoadResult Import(const std::string& path) {
   wave.FileHeader(kRiffId);
   wave.FileType(kWaveId);
   const auto record = format.ToBytes();
-  if (wave.Add(kFmtId, record.data(), static_cast<std::int64_t>(record.size())) != FileResult::Success ||
-      wave.Add(kDataId, reader.Take()) != FileResult::Success) {
+  std::optional<ByteBuffer> data = reader.Take();
+  if (!data ||
+      wave.Add(kFmtId, record.data(), static_cast<std::int64_t>(record.size())) != FileResult::Success ||
+      wave.Add(kDataId, std::move(*data)) != FileResult::Success) {
     return Refused(ReadFailureProblem(FileResult::OutOfMemory));
   }
   wave.FileName(path);
