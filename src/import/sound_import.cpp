@@ -268,7 +268,12 @@ LoadResult OpenOrImport(const std::string& path) {
   if (plain.problem.title == cannotOpen.title && plain.problem.message == cannotOpen.message) {
     return Refused(std::move(plain.problem));
   }
-  return ImportSound(path);
+  LoadResult imported = ImportSound(path);
+  // A wave file without frames keeps File > Open's words for it.
+  if (!imported.wave && imported.problem.title == kNoDataTitle && plain.problem.title == kNoDataTitle) {
+    imported.problem = std::move(plain.problem);
+  }
+  return imported;
 }
 
 }  // namespace tactoria

@@ -197,9 +197,17 @@ TEST(Import, PlainWaveFilesOpenAsBeforeAndTheRestImport) {
   EXPECT_TRUE(OpenOrImport(extensible).wave);
   EXPECT_EQ(DescribeSoundFile(extensible)->description, "WAV EXTENSIBLE, 24-bit");
 
-  // A missing file keeps File > Open's message.
+  // A missing file and a wave file without frames keep File > Open's messages; other files without
+  // frames get their own.
   EXPECT_EQ(OpenOrImport(dir / "gone.wav").problem.message,
             "Unable to open wave file. Maybe open by another application.");
+  testing::WriteBytes(plain, testing::PcmWave({}));
+  EXPECT_EQ(OpenOrImport(plain).problem.message, "This wave file holds no sound data.");
+  const Format aiff{"", SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 2, 44100, "", 1, 16, false};
+  ASSERT_TRUE(Write(dir / "empty.aiff", aiff, {}, 0));
+  const LoadResult none = OpenOrImport(dir / "empty.aiff");
+  EXPECT_EQ(std::tie(none.problem.title, none.problem.message),
+            std::tie("No Sound Data", "This file holds no sound data."));
 }
 
 TEST(Import, UnreadableFilesAreRefusedWithTheFileAndTheReason) {
