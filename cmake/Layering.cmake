@@ -14,6 +14,7 @@ set(TACTORIA_LAYERS
   "tempo:"
   "beats:      wave tempo"
   "analysis:   wave process"
+  "import:     wave"
   "waveform:   process beats Qt"
   "audio:      process Qt"
   "ui:         wave process tempo Qt"
@@ -22,7 +23,7 @@ set(TACTORIA_LAYERS
   "desktop:    ui Qt"
   "window:     ui output preview desktop wave process tempo beats Qt"
   "app:        window desktop ui Qt"
-  "cli:        audio waveform wave process tempo beats Qt"
+  "cli:        audio waveform import wave process tempo beats Qt"
 )
 
 # The folders a layer may include from, in ${out}.

@@ -12,9 +12,13 @@
 
 namespace tactoria {
 
-// The sink's format for a wave format, or none when the sink has no sample type for it.
-// 24-bit samples go out as 32-bit integers (the sink has no 24-bit type).
+// The sink's format for a wave format, or none when the sink has no sample type for it: the
+// samples' own type, 24-bit samples as 32-bit integers (the sink has no 24-bit type), float as float.
 std::optional<QAudioFormat> SinkFormat(const WaveFormat& format);
+// The formats a sink may be given for a wave format, best first: its own (above), then the other
+// sample types the feed converts to, then the same with 2 channels for a sound of more (mixed
+// down). Empty for a format the feed cannot read.
+std::vector<QAudioFormat> SinkFormats(const WaveFormat& format);
 
 // The bytes a sink pulls: the frames of one range of a sound, once or looped, converted to the
 // sink's sample type. The sound and the range may be replaced while the sink plays; the next
@@ -25,9 +29,11 @@ class AudioFeed : public QIODevice {
  public:
   explicit AudioFeed(QObject* parent = nullptr);
 
-  // Starts over at the range's first frame. An empty `endFrame` means the sound's end.
+  // Starts over at the range's first frame. An empty `endFrame` means the sound's end. The frames
+  // go out converted to `sink` (one of SinkFormats), by default to SinkFormat.
   void Begin(std::shared_ptr<const PreviewSound> sound, std::int64_t firstFrame,
-             std::optional<std::int64_t> endFrame, bool loop, std::int64_t silenceFramesAfter);
+             std::optional<std::int64_t> endFrame, bool loop, std::int64_t silenceFramesAfter,
+             std::optional<QAudioFormat> sink = std::nullopt);
   // Goes on in `sound` at the frame matching the current one (same fraction of the range).
   void Replace(std::shared_ptr<const PreviewSound> sound, std::int64_t firstFrame,
                std::optional<std::int64_t> endFrame);
@@ -61,6 +67,8 @@ class AudioFeed : public QIODevice {
   bool loop_ = false;
   std::int64_t silenceLeft_ = 0;
   std::int64_t framesOut_ = 0;
+  QAudioFormat::SampleFormat outSample_ = QAudioFormat::Unknown;
+  int outChannels_ = 0;
   int outFrameBytes_ = 0;
   std::vector<std::byte> scratch_;
 };

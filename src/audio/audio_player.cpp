@@ -33,14 +33,21 @@ AudioPlayer::~AudioPlayer() {
   thread_->wait();
 }
 
+std::optional<QAudioFormat> SinkFormatFor(const QAudioDevice& device, const WaveFormat& format) {
+  for (const QAudioFormat& candidate : SinkFormats(format)) {
+    if (device.isFormatSupported(candidate)) return candidate;
+  }
+  return std::nullopt;
+}
+
 QString AudioPlayer::Problem(const WaveFormat& format) const {
   const QAudioDevice device = QMediaDevices::defaultAudioOutput();
   if (device.isNull()) return QStringLiteral("No sound output: playback is not available.");
-  const std::optional<QAudioFormat> sinkFormat = SinkFormat(format);
-  if (!sinkFormat || !device.isFormatSupported(*sinkFormat)) {
-    return QStringLiteral("The sound output cannot play %1 channel(s) of %2-bit samples at %3 Hz.")
+  if (!SinkFormatFor(device, format)) {
+    return QStringLiteral("The sound output cannot play %1 channel(s) of %2-bit%3 samples at %4 Hz.")
         .arg(format.channels)
         .arg(format.bitsPerSample)
+        .arg(format.formatTag == 3 ? QStringLiteral(" float") : QString())
         .arg(format.sampleRate);
   }
   return {};
@@ -74,16 +81,16 @@ bool AudioPlayer::Play() {
   }
   lastError_ = Problem(sound_->format());
   if (!lastError_.isEmpty()) return false;
-  const QAudioFormat format = *SinkFormat(sound_->format());
+  const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+  const QAudioFormat format = *SinkFormatFor(device, sound_->format());
   // Silence after a single play lets the output drain what it holds before the sink goes idle.
   const std::int64_t tail = static_cast<std::int64_t>(format.sampleRate()) * (kBufferMs + 400) / 1000;
-  feed_->Begin(sound_, first_, end_, loop_, tail);
+  feed_->Begin(sound_, first_, end_, loop_, tail, format);
   // Unbuffered: a read-ahead buffer in the device would delay every change by its size.
   feed_->open(QIODevice::ReadOnly | QIODevice::Unbuffered);
   bool started = false;
   QMetaObject::invokeMethod(
-      driver_,
-      [&] { started = driver_->Start(QMediaDevices::defaultAudioOutput(), format, kBufferMs, kFeedMs); },
+      driver_, [&] { started = driver_->Start(device, format, kBufferMs, kFeedMs); },
       Qt::BlockingQueuedConnection);
   if (!started) {
     QMetaObject::invokeMethod(

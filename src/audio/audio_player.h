@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAudioDevice>
+#include <QAudioFormat>
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -16,6 +17,9 @@ namespace tactoria {
 
 class AudioFeed;
 class AudioSinkDriver;
+
+// The first of SinkFormats(format) that `device` takes, or none.
+std::optional<QAudioFormat> SinkFormatFor(const QAudioDevice& device, const WaveFormat& format);
 
 // Plays a preview sound on the default output: the whole sound or one range (a beat), once or
 // looped. The sound may be swapped while it plays; playback goes on at the same place.

@@ -1,6 +1,7 @@
 #include "cli_jobs.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -13,6 +14,7 @@
 #include "beats/shuffle_order.h"
 #include "beats/span_beats.h"
 #include "cli_messages.h"
+#include "import/sound_import.h"
 #include "process/render.h"
 #include "process/render_plan.h"
 #include "process/rendered_output.h"
@@ -251,7 +253,7 @@ class EditJob {
   }
 
   int Mix() {
-    OpenResult second = OpenWaveFile(command_.second);
+    LoadResult second = OpenOrImport(command_.second);
     if (!second.wave) {
       return Report(Err(), kExitFailed, second.problem.message, second.problem.title, command_.second);
     }
@@ -283,13 +285,26 @@ class EditJob {
   std::optional<PlannedRender> plan_;
 };
 
-// The figures of the window's "Original Sample" and "Bpm Calculator" frames and its span preview.
-int Info(const CliCommand& command, const JobStreams& streams, const OpenedWave& input) {
+// Seconds with up to 6 decimals, trailing zeros dropped: "2", "2.267574".
+std::string SecondsText(double seconds) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.6f", seconds);
+  std::string out = text;
+  while (out.back() == '0') out.pop_back();
+  if (out.back() == '.') out.pop_back();
+  return out;
+}
+
+// The figures of the window's "Original Sample" and "Bpm Calculator" frames and its span preview,
+// with the file's own format and the sound's duration.
+int Info(const CliCommand& command, const JobStreams& streams, const OpenedWave& input,
+         const SourceFormat& source) {
   const WaveFormat& format = input.validation.format;
   const std::int64_t bytes = input.file.Size(input.validation.dataIndex);
   const double frames = static_cast<double>(bytes) / format.blockAlign;
   const double beats = command.edits.beats;
   const double bars = command.edits.bars;
+  const double seconds = frames / format.sampleRate;
 
   const std::string samplesText = DoubleToText(frames);
   const std::string bytesText = LongToText(bytes);
@@ -307,12 +322,14 @@ int Info(const CliCommand& command, const JobStreams& streams, const OpenedWave&
   if (command.json) {
     nlohmann::ordered_json object;
     object["path"] = command.input;
+    object["format"] = source.description;
     object["channels"] = format.channels;
     object["sample_rate"] = format.sampleRate;
     object["block_align"] = format.blockAlign;
     object["bits_per_sample"] = format.bitsPerSample;
     object["bytes"] = bytes;
     object["frames"] = bytes / format.blockAlign;
+    object["duration"] = JsonNumber(seconds);
     object["bpm"] = JsonNumber(bpmText);
     object["beats"] = JsonNumber(beats);
     object["bars"] = JsonNumber(bars);
@@ -330,12 +347,14 @@ int Info(const CliCommand& command, const JobStreams& streams, const OpenedWave&
   }
 
   out << "Path: " << command.input << "\n"
+      << "Format: " << source.description << "\n"
       << "Channels: " << LongToText(format.channels) << "\n"
       << "Frequency: " << LongToText(format.sampleRate) << "\n"
       << "Alignment: " << LongToText(format.blockAlign) << "\n"
       << "Bits: " << LongToText(format.bitsPerSample) << "\n"
       << "Bytes: " << bytesText << "\n"
       << "Samples: " << samplesText << "\n"
+      << "Duration: " << SecondsText(seconds) << "\n"
       << "Beats: " << DoubleToText(beats) << "\n"
       << "Bars: " << DoubleToText(bars) << "\n"
       << "Bpm: " << bpmText << "\n"
@@ -362,7 +381,7 @@ std::vector<std::int32_t> ShuffledOrder(double beats, double bars, std::uint64_t
 
 int RenderSound(const CliCommand& command, const JobStreams& streams, bool original, ByteBuffer& sound,
                 WaveFormat& format) {
-  OpenResult opened = OpenWaveFile(command.input);
+  LoadResult opened = OpenOrImport(command.input);
   if (!opened.wave) {
     return Report(streams.err, kExitFailed, opened.problem.message, opened.problem.title, command.input);
   }
@@ -371,11 +390,11 @@ int RenderSound(const CliCommand& command, const JobStreams& streams, bool origi
 }
 
 int RunJob(const CliCommand& command, const JobStreams& streams) {
-  OpenResult opened = OpenWaveFile(command.input);
+  LoadResult opened = OpenOrImport(command.input);
   if (!opened.wave) {
     return Report(streams.err, kExitFailed, opened.problem.message, opened.problem.title, command.input);
   }
-  if (command.job == Job::Info) return Info(command, streams, *opened.wave);
+  if (command.job == Job::Info) return Info(command, streams, *opened.wave, opened.source);
   if (command.job == Job::Play || command.job == Job::Waveform) {
     return Report(streams.err, kExitFailed, "play and waveform are run by the tool's media part.");
   }

@@ -232,23 +232,23 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& o
   // One set per subcommand: each holds that subcommand's own option objects.
   RawEdits infoRaw, saveRaw, spanRaw, mixRaw;
 
-  CLI::App* info = app.add_subcommand("info", "Show the figures of a wave file");
+  CLI::App* info = app.add_subcommand("info", "Show the figures and the format of a sound file");
   info->add_option("FILE", command.input, "Wave file")->required();
   AddBeatsAndBars(*info, infoRaw);
   info->add_flag("--json", command.json, "Print one JSON object");
 
   CLI::App* save = app.add_subcommand("save", "Render IN and save it as OUT");
-  save->add_option("IN", command.input, "Wave file to render")->required();
+  save->add_option("IN", command.input, "Sound file to render (WAV, AIFF, FLAC, Ogg, MP3, ...)")->required();
   save->add_option("OUT", command.output, "Wave file to write")->required();
   AddEdits(*save, saveRaw, command.force);
 
   CLI::App* span = app.add_subcommand("span", "Render IN and write each beat as BASE[n].wav");
-  span->add_option("IN", command.input, "Wave file to render")->required();
+  span->add_option("IN", command.input, "Sound file to render (WAV, AIFF, FLAC, Ogg, MP3, ...)")->required();
   span->add_option("BASE", command.output, "Base path of the beat files")->required();
   AddEdits(*span, spanRaw, command.force);
 
   CLI::App* mix = app.add_subcommand("mix", "Render IN, interleave it with SECOND and write OUT");
-  mix->add_option("IN", command.input, "Wave file to render")->required();
+  mix->add_option("IN", command.input, "Sound file to render (WAV, AIFF, FLAC, Ogg, MP3, ...)")->required();
   mix->add_option("SECOND", command.second, "Wave file of the same format to mix into")->required();
   mix->add_option("OUT", command.output, "Wave file to write")->required();
   AddEdits(*mix, mixRaw, command.force);

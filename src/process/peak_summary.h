@@ -10,7 +10,8 @@
 namespace tactoria {
 
 // The lowest and highest sample of each channel in each pixel column of a stretch of PCM frames,
-// at the true scale of the sample width: -1 .. +1 for 8-bit unsigned, 16-, 24- and 32-bit signed.
+// at the true scale of the sample width: -1 .. +1 for 8-bit unsigned, 16-, 24- and 32-bit signed;
+// 32-bit float (format tag 3) as stored, values beyond 1 included.
 class PeakSummary {
  public:
   PeakSummary() = default;
@@ -43,7 +44,8 @@ std::int64_t ColumnStart(std::int64_t frames, int columns, int column);
 // Summarises frames [firstFrame, firstFrame + frameCount) of `data` (whole frames of
 // format.blockAlign bytes; a partial last frame is ignored) into `columns` columns. Frames
 // outside the data count as missing. An empty summary for a format it cannot read (no channels,
-// a sample width other than 8, 16, 24 or 32 bits, or a block align too small for the channels).
+// a sample width other than 8, 16, 24 or 32 bits or a float other than 32 bits, or a block align
+// too small for the channels).
 PeakSummary SummarizePeaks(std::span<const std::byte> data, const WaveFormat& format, std::int64_t firstFrame,
                            std::int64_t frameCount, int columns);
 

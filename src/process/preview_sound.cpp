@@ -76,10 +76,11 @@ PeakSummary PreviewSound::Summarize(std::int64_t firstFrame, std::int64_t frameC
       const std::span<std::byte> part(block.data(), static_cast<std::size_t>(n * align));
       plan_->Gather(PlanSource(), a * align, part);
       const PeakSummary piece = SummarizePeaks(part, fmt, 0, n, 1);
-      // An empty column holds min 1 and max -1, so folding needs no first-time case.
+      // The first piece sets the column (float samples may lie beyond an empty column's 1 and -1).
+      const bool first = !summary.HasFrames(column);
       for (int c = 0; c < fmt.channels; ++c) {
-        summary.Set(c, column, std::min(summary.Min(c, column), piece.Min(c, 0)),
-                    std::max(summary.Max(c, column), piece.Max(c, 0)));
+        summary.Set(c, column, first ? piece.Min(c, 0) : std::min(summary.Min(c, column), piece.Min(c, 0)),
+                    first ? piece.Max(c, 0) : std::max(summary.Max(c, column), piece.Max(c, 0)));
       }
       a += n;
     }

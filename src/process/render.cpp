@@ -23,7 +23,7 @@ const char* RenderFailureMessage(RenderFailure failure) {
       return "Could not stretch the sound to its new length with the pitch kept. Out of memory.";
     case RenderFailure::StretchFormat:
       return "Could not stretch the sound to its new length with the pitch kept. Keep Pitch needs "
-             "8-, 16-, 24- or 32-bit PCM samples.";
+             "8-, 16-, 24- or 32-bit PCM or 32-bit float samples.";
     case RenderFailure::StretchRatio:
       return "Could not stretch the sound to its new length with the pitch kept. Keep Pitch makes a sound "
              "from 1/16 to 16 times as long; choose a length in that range or switch Keep Pitch off.";
@@ -47,7 +47,7 @@ std::int32_t PhaserOffset(double phaserValue, std::int16_t blockAlign) {
 
 bool SameMixFormat(const WaveFormat& open, const WaveFormat& second) {
   return open.sampleRate == second.sampleRate && open.channels == second.channels &&
-         open.bitsPerSample == second.bitsPerSample;
+         open.bitsPerSample == second.bitsPerSample && open.formatTag == second.formatTag;
 }
 
 RenderResult RenderNewSample(std::span<const std::byte> data, const WaveFormat& format,

@@ -50,7 +50,8 @@ RenderResult RenderNewSample(std::span<const std::byte> data, const WaveFormat& 
 // held within the 32-bit range.
 std::int32_t PhaserOffset(double phaserValue, std::int16_t blockAlign);
 
-// Mix To's format test: sample rate, channel count and bits per sample must match.
+// Mix To's format test: sample rate, channel count, bits per sample and the format tag (integer PCM
+// or float) must match.
 bool SameMixFormat(const WaveFormat& open, const WaveFormat& second);
 
 inline constexpr const char* kMixFormatTitle = "Invalid Format Difference";

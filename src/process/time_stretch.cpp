@@ -1,5 +1,7 @@
 #include "process/time_stretch.h"
 
+#include "process/sample_codec.h"
+
 #include <rubberband/RubberBandStretcher.h>
 
 #include <algorithm>
@@ -85,6 +87,7 @@ class Stretch {
   Stretch(std::span<const std::byte> source, const WaveFormat& format, std::int32_t newFrames,
           StretchEngine engine, int bytesPerSample, ByteBuffer& output)
       : source_(source),
+        format_(format),
         align_(static_cast<std::size_t>(format.blockAlign)),
         channels_(format.channels),
         bytes_(bytesPerSample),
@@ -124,7 +127,11 @@ class Stretch {
  private:
   std::size_t Decode(std::size_t at, std::size_t most = kBlockFrames) {
     const std::size_t frames = std::min(most, sourceFrames_ - at);
-    DecodeFrames(source_.data() + at * align_, frames, channels_, bytes_, in_.pointers.data());
+    if (format_.formatTag == 3) {
+      DecodePlanes(source_.data() + at * align_, frames, format_, in_.pointers.data());
+    } else {
+      DecodeFrames(source_.data() + at * align_, frames, channels_, bytes_, in_.pointers.data());
+    }
     return frames;
   }
 
@@ -140,11 +147,16 @@ class Stretch {
 
   void Encode(std::size_t frames) {
     if (frames == 0) return;
-    EncodeFrames(out_.pointers.data(), frames, channels_, bytes_, output_.data() + written_ * align_);
+    if (format_.formatTag == 3) {
+      EncodePlanes(out_.pointers.data(), frames, format_, output_.data() + written_ * align_);
+    } else {
+      EncodeFrames(out_.pointers.data(), frames, channels_, bytes_, output_.data() + written_ * align_);
+    }
     written_ += frames;
   }
 
   std::span<const std::byte> source_;
+  WaveFormat format_;
   std::size_t align_;
   int channels_;
   int bytes_;
@@ -161,6 +173,7 @@ class Stretch {
 }  // namespace
 
 int StretchSampleBytes(const WaveFormat& format) {
+  if (format.formatTag == 3) return EncodingOf(format) == SampleEncoding::Float32 ? 4 : 0;
   if (format.channels < 1 || format.blockAlign < 1 || format.blockAlign % format.channels != 0) return 0;
   const int bytes = format.blockAlign / format.channels;
   if (bytes < 1 || bytes > 4 || format.bitsPerSample < 1 || format.bitsPerSample > 8 * bytes) return 0;

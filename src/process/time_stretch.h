@@ -27,7 +27,7 @@ inline constexpr double kMaxStretchRatio = 16;
 
 enum class StretchFailure {
   OutOfMemory,        // a buffer could not be allocated, or the result would reach 2^31 bytes
-  UnsupportedFormat,  // samples other than 8-bit unsigned or 16-, 24-, 32-bit signed integers
+  UnsupportedFormat,  // samples other than 8-bit unsigned, 16-, 24-, 32-bit signed integers or 32-bit float
   RatioOutOfRange,    // the new length is outside kMinStretchRatio to kMaxStretchRatio of the old
   StretcherError,     // the stretcher library gave up
 };
@@ -44,7 +44,8 @@ struct StretchResult {
 StretchResult StretchKeepingPitch(std::span<const std::byte> source, const WaveFormat& format,
                                   std::int32_t newFrames, StretchEngine engine = kDefaultStretchEngine);
 
-// Bytes of one channel sample that the stretch can convert (1 to 4), or 0 for a format it cannot.
+// Bytes of one channel sample that the stretch can convert (1 to 4; 4 for 32-bit float, format tag 3),
+// or 0 for a format it cannot.
 int StretchSampleBytes(const WaveFormat& format);
 
 // Interleaved integer PCM (`bytesPerSample` 1: unsigned 8-bit; 2, 3, 4: signed little-endian) to

@@ -63,6 +63,8 @@ class vbMediaFile {
   // The RIFF size field as last read (0 in a new object).
   std::uint32_t HeaderSize() const { return headerSize_; }
   const std::string& FileName() const { return fileName_; }
+  // Names an object built in memory (an imported sound) after the file it came from.
+  void FileName(const std::string& name) { fileName_ = name; }
 
   // Reads the whole file into this object's header and list (appended after any entries held).
   // On failure the list is cleared and FileName keeps its former value.

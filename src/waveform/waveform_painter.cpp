@@ -61,8 +61,9 @@ void PaintLanes(QPainter& painter, const QRect& lanes, const WaveformScene& scen
     const int columns = std::min(summary->columns(), lanes.width());
     for (int x = 0; x < columns; ++x) {
       if (!summary->HasFrames(x)) continue;
-      const double y1 = middle - summary->Max(c, x) * half;
-      const double y2 = middle - summary->Min(c, x) * half;
+      // Float samples beyond full scale are drawn at the lane's edge.
+      const double y1 = middle - std::clamp<double>(summary->Max(c, x), -1, 1) * half;
+      const double y2 = middle - std::clamp<double>(summary->Min(c, x), -1, 1) * half;
       painter.drawLine(QPointF(lanes.left() + x + 0.5, y1),
                        QPointF(lanes.left() + x + 0.5, std::max(y2, y1 + 1)));
     }

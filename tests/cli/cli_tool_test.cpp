@@ -2,6 +2,7 @@
 // the refusals and usage errors. What it writes is compared byte for byte with files built here.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sndfile.h>
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
@@ -105,6 +106,10 @@ TEST_F(CliTool, RefusalsExitWithTheirStatusAndWriteNothing) {
   WriteBytes(tag, RiffBytes({{"fmt ", PcmFormat(2, 44100, 16, 3)}, {"data", Ramp(8)}}));
   WriteBytes(rate, PcmWave(Ramp(8), 2, 22050));
   WriteBytes(taken, Ramp(7, 200));
+  // 32-bit float (imported) and 32-bit integer PCM of the same rate and channels do not mix.
+  const std::string floats = dir_ / "float.wav", ints = dir_ / "int.wav";
+  WriteBytes(floats, RiffBytes({{"fmt ", PcmFormat(2, 44100, 32, 3)}, {"data", Bytes(64)}}));
+  WriteBytes(ints, PcmWave(Ramp(64), 2, 44100, 32));
   // Arguments starting with an option are given to "save IN OUT".
   const std::vector<std::tuple<std::vector<std::string>, int, std::string>> cases{
       {{}, 2, ""},
@@ -124,8 +129,12 @@ TEST_F(CliTool, RefusalsExitWithTheirStatusAndWriteNothing) {
       {{"--order", "1,2,2,4"}, 2, "from 1 to 4"},
       {{"--beats", "32", "--bars", "65", "--shuffle"}, 2, "Beats * bars need's to be less than 2048."},
       {{"save", in_, taken}, 1, taken + " already exists"},
-      {{"save", tag, out_}, 1, "tactoria-cli: This application only supports WAVE PCM FORMAT."},
-      {{"mix", in_, tag, out_}, 1, "tactoria-cli: This application only supports WAVE PCM FORMAT."},
+      // Refused by File > Open and by the import: libsndfile's reason.
+      {{"save", tag, out_}, 1, "tactoria-cli: Unable to import \"tag.wav\": "},
+      {{"mix", in_, tag, out_}, 1, "tactoria-cli: Unable to import \"tag.wav\": "},
+      {{"mix", floats, ints, out_},
+       1,
+       "tactoria-cli: Unable to mix to this file. Wave format is different to the current open file."},
       {{"mix", in_, rate, out_},
        1,
        "tactoria-cli: Unable to mix to this file. Wave format is different to the current open file."},
@@ -136,7 +145,8 @@ TEST_F(CliTool, RefusalsExitWithTheirStatusAndWriteNothing) {
     EXPECT_EQ(run.status, status) << ::testing::PrintToString(args);
     EXPECT_THAT(run.err, HasSubstr(text));
   }
-  EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"in.wav", "rate.wav", "tag.wav", "taken.wav"}));
+  EXPECT_EQ(dir_.Names(),
+            (std::vector<std::string>{"float.wav", "in.wav", "int.wav", "rate.wav", "tag.wav", "taken.wav"}));
   EXPECT_EQ(ReadBytes(taken), Ramp(7, 200));
 }
 
@@ -144,18 +154,56 @@ TEST_F(CliTool, InfoShowsTheWindowsFigures) {
   WriteBytes(in_, PcmWave(Ramp(100000), 1, 44100, 8));
   ToolRun run = RunTool({"info", in_, "--beats", "2.5", "--bars", "2"});
   EXPECT_EQ(run.status, 0) << run.err;
-  for (const char* line : {"Samples: 100000\n", "Bpm: 132.3\n", "Channels: 1\n", "Total: 5\n",
-                           "Span samples: 20000\n", "Span bytes: 20000\n", "  data 100000\n"})
+  for (const char* line :
+       {"Format: WAV, 8-bit\n", "Duration: 2.267574\n", "Samples: 100000\n", "Bpm: 132.3\n", "Channels: 1\n",
+        "Total: 5\n", "Span samples: 20000\n", "Span bytes: 20000\n", "  data 100000\n"})
     EXPECT_THAT(run.out, HasSubstr(line));
 
   WriteBytes(in_, RiffBytes({{"LIST", Ramp(5)}, {"fmt ", PcmFormat(2, 44100, 16)}, {"data", Ramp(352800)}}));
   run = RunTool({"info", in_, "--json"});
-  nlohmann::json expected = nlohmann::json::parse(R"({"channels": 2, "sample_rate": 44100, "block_align": 4,
+  nlohmann::json expected = nlohmann::json::parse(
+      R"({"format": "WAV, 16-bit", "duration": 2, "channels": 2, "sample_rate": 44100, "block_align": 4,
       "bits_per_sample": 16, "bytes": 352800, "frames": 88200, "bpm": 120, "beats": 4, "bars": 1, "total": 4,
       "span_frames": 22050, "span_bytes": 88200, "chunks": [{"id": "LIST", "size": 5},
       {"id": "fmt ", "size": 16}, {"id": "data", "size": 352800}]})");
   expected["path"] = in_;
   EXPECT_EQ(nlohmann::json::parse(run.out), expected) << run.out;
+}
+
+// Other sound files are imported by every command: info names the file's format; a save writes the
+// samples as they were, in a plain wave file.
+TEST_F(CliTool, ImportedFilesReachInfoAndSave) {
+  const auto write = [](const std::string& path, int format, int channels,
+                        const std::vector<short>& samples) {
+    SF_INFO info{0, 44100, channels, format, 0, 0};
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    const sf_count_t frames = static_cast<sf_count_t>(samples.size()) / channels;
+    EXPECT_EQ(sf_writef_short(file, samples.data(), frames), frames);
+    sf_close(file);
+  };
+  std::vector<short> samples(2 * 22050);
+  for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<short>(i * 7919);
+  const std::string flac = dir_ / "loop.flac", aiff = dir_ / "loop.aiff";
+  write(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 2, samples);
+  ToolRun run = RunTool({"info", flac});
+  EXPECT_EQ(run.status, 0) << run.err;
+  for (const char* line : {"Format: FLAC, 24-bit\n", "Bits: 24\n", "Alignment: 6\n", "Samples: 22050\n",
+                           "Duration: 0.5\n", "Chunks: 2\n"})
+    EXPECT_THAT(run.out, HasSubstr(line));
+  run = RunTool({"info", flac, "--json"});
+  const nlohmann::json json = nlohmann::json::parse(run.out);
+  EXPECT_EQ(json["format"], "FLAC, 24-bit");
+  EXPECT_EQ(json["bits_per_sample"], 24);
+  EXPECT_EQ(json["duration"], 0.5);
+
+  write(aiff, SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 2, std::vector<short>(samples.begin(), samples.begin() + 8));
+  Bytes frames;  // the 4 frames little-endian, last first
+  for (int f = 3; f >= 0; --f)
+    for (int c = 0; c < 2; ++c) AppendLe(frames, static_cast<std::uint16_t>(samples[2 * f + c]), 2);
+  run = RunTool({"save", aiff, out_, "--reverse"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadBytes(out_), PcmWave(frames));
 }
 
 // 2 s of 440 Hz (one bar of 4 beats at 120 bpm) made 110250 frames long keeps its tone only with

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <algorithm>
 #include <random>
+#include <span>
+#include <vector>
 
 #include "pulse_server.h"
 #include "support/tool_run.h"
@@ -35,6 +37,21 @@ TEST(CliWaveformTest, DrawsTheGridAtTheGivenSize) {
 
   EXPECT_EQ(RunTool({"waveform", dir / "in.wav", dir / "out.png"}).status, 1)
       << "an existing picture was replaced";
+
+  // The same sound in 32-bit float (imported: File > Open refuses it) draws the same picture.
+  std::vector<float> floats;
+  for (std::size_t i = 0; i < data.size(); i += 2)
+    floats.push_back(static_cast<float>(static_cast<std::int16_t>(std::to_integer<int>(data[i]) |
+                                                                  std::to_integer<int>(data[i + 1]) << 8)) /
+                     32768.0f);
+  const auto floatBytes = std::as_bytes(std::span(floats));
+  testing::WriteBytes(dir / "float.wav",
+                      testing::RiffBytes({{"fmt ", testing::PcmFormat(2, 44100, 32, 3)},
+                                          {"data", Bytes(floatBytes.begin(), floatBytes.end())}}));
+  const ToolRun floatRun = RunTool(
+      {"waveform", dir / "float.wav", dir / "float.png", "--bars", "2", "--width", "640", "--height", "200"});
+  ASSERT_EQ(floatRun.status, 0) << floatRun.err;
+  EXPECT_TRUE(QImage(QString::fromStdString(dir / "float.png")) == image);
 }
 
 TEST(CliPlayTest, PlaysTheBeatOnceOrSaysThereIsNoOutput) {

@@ -8,6 +8,7 @@
 #include "beats/beat_grid.h"
 #include "beats/span_beats.h"
 #include "process/peak_summary.h"
+#include "process/preview_sound.h"
 #include "support/riff_builder.h"
 
 namespace tactoria {
@@ -77,6 +78,32 @@ INSTANTIATE_TEST_SUITE_P(Widths, PeakSummaryTest,
 // Full scale and every other value: the naive scan above; a width it does not read gives nothing.
 TEST(PeakSummaryWidths, UnreadWidthGivesNoSummary) {
   EXPECT_TRUE(SummarizePeaks(Bytes(4), WaveFormat{1, 1, 44100, 88200, 2, 12}, 0, 2, 1).empty());
+  EXPECT_TRUE(SummarizePeaks(Bytes(8), WaveFormat{3, 1, 44100, 352800, 8, 64}, 0, 1, 1).empty());
+}
+
+// Float samples are read as stored, beyond full scale too, from the data and from a render (whose
+// columns are folded from pieces).
+TEST(PeakSummaryWidths, FloatSamplesKeepTheirValues) {
+  const WaveFormat format{3, 2, 44100, 352800, 8, 32};
+  std::vector<float> samples;
+  for (int f = 0; f < 400; ++f) {
+    samples.push_back(1.5f + static_cast<float>(f % 7) / 8);  // 1.5 .. 2.25, never below full scale
+    samples.push_back(-static_cast<float>(f % 5) / 4);        // 0 .. -1
+  }
+  auto data = ByteBuffer::CopyOf(std::as_bytes(std::span(samples)));
+  const PreviewSource source{std::make_shared<const ByteBuffer>(std::move(*data)), format};
+  const auto rendered = std::get<std::shared_ptr<const PreviewSound>>(
+      PreviewSound::Render(source, {800, std::nullopt, false, false}));
+  for (const PeakSummary& summary :
+       {PreviewSound::Original(source)->Summarize(0, 400, 4), rendered->Summarize(0, 800, 4)}) {
+    ASSERT_EQ(summary.columns(), 4);
+    for (int column = 0; column < 4; ++column) {
+      EXPECT_FLOAT_EQ(summary.Min(0, column), 1.5f);
+      EXPECT_FLOAT_EQ(summary.Max(0, column), 2.25f);
+      EXPECT_FLOAT_EQ(summary.Min(1, column), -1.0f);
+      EXPECT_FLOAT_EQ(summary.Max(1, column), 0.0f);
+    }
+  }
 }
 
 // The grid's lines are where a span of the same sound cuts it (where the span writes each beat:

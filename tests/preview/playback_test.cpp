@@ -6,13 +6,19 @@
 #include <QTest>
 #include <QThread>
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <random>
 
+#include <sndfile.h>
+
 #include "audio/audio_feed.h"
 #include "audio/audio_player.h"
+#include "import/sound_import.h"
 #include "process/preview_sound.h"
 #include "pulse_server.h"
+#include "support/riff_builder.h"
+#include "support/sound_measures.h"
 
 namespace tactoria {
 namespace {
@@ -80,6 +86,62 @@ TEST_F(PlaybackTest, SinkReceivesTheRenderBitExact) {
   EXPECT_TRUE(Silent(stream, at + expected.size(), stream.size())) << "something played after the sound";
 }
 
+// Imported files of the formats File > Open refuses (float, 24-bit EXTENSIBLE, 6 channels for the
+// server's stereo sink) play once to their end, converted by the feed or the server: the sink hears
+// the tone for the sound's length.
+TEST_F(PlaybackTest, ImportedFloatAndManyChannelsPlayTheirTone) {
+  const std::size_t frames = 13230;  // 0.3 s
+  const std::vector<double> sine = testing::SineWave(441, 44100, frames, 0.5);
+  testing::TempDir dir;
+  for (const auto& [sfFormat, channels] :
+       {std::pair{SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2}, std::pair{SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 6},
+        std::pair{SF_FORMAT_WAVEX | SF_FORMAT_FLOAT, 6}, std::pair{SF_FORMAT_WAVEX | SF_FORMAT_PCM_24, 2}}) {
+    SCOPED_TRACE(::testing::Message() << std::hex << sfFormat << ", " << channels << " channels");
+    testing::g_pulse->Clear();
+    const std::string path = dir / "loop.wav";
+    std::vector<double> samples;
+    for (double v : sine) samples.insert(samples.end(), static_cast<std::size_t>(channels), v);
+    SF_INFO info{0, 44100, channels, sfFormat, 0, 0};
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+    sf_writef_double(file, samples.data(), static_cast<sf_count_t>(frames));
+    sf_close(file);
+    LoadResult loaded = OpenOrImport(path);
+    ASSERT_TRUE(loaded.wave) << loaded.problem.message;
+    const WaveFormat format = loaded.wave->validation.format;
+    ChunkEntry& data = loaded.wave->file.Item(loaded.wave->validation.dataIndex);
+    const auto sound =
+        PreviewSound::Original({std::make_shared<const ByteBuffer>(std::move(data.data)), format});
+    ASSERT_TRUE(player.Problem(format).isEmpty()) << player.Problem(format).toStdString();
+    player.SetLoop(false);
+    player.SetSound(sound);
+    QSignalSpy finished(&player, &AudioPlayer::Finished);
+    ASSERT_TRUE(player.Play()) << player.LastError().toStdString();
+    ASSERT_TRUE(finished.wait(15000));
+    QTest::qWait(200);
+
+    // The server's sink: 16-bit stereo. The left channel from its first sound to its last.
+    const Bytes stream = testing::g_pulse->Received();
+    std::vector<double> left;
+    for (std::size_t at = 0; at + 4 <= stream.size(); at += 4) {
+      left.push_back(static_cast<std::int16_t>(std::to_integer<int>(stream[at]) |
+                                               std::to_integer<int>(stream[at + 1]) << 8) /
+                     32768.0);
+    }
+    const auto loud = [](double v) { return std::fabs(v) > 0.01; };
+    const auto first = std::find_if(left.begin(), left.end(), loud);
+    ASSERT_NE(first, left.end()) << "nothing was heard";
+    const auto last = std::find_if(left.rbegin(), left.rend(), loud).base();
+    const std::vector<double> heard(first, last);
+    EXPECT_NEAR(static_cast<double>(heard.size()), static_cast<double>(frames),
+                0.02 * static_cast<double>(frames));
+    EXPECT_NEAR(testing::DominantFrequency(heard, 44100), 441, 3);
+    const double peak = std::fabs(*std::max_element(
+        heard.begin(), heard.end(), [](double a, double b) { return std::fabs(a) < std::fabs(b); }));
+    EXPECT_GT(peak, 0.2) << "the tone is too quiet";
+  }
+}
+
 // A new length while looping: the stream is the old loop up to some frame, then the new one from
 // the matching place on, with no gap, nothing dropped or repeated.
 TEST_F(PlaybackTest, NewLengthTakesOverAtThePlayhead) {
@@ -141,6 +203,21 @@ TEST(AudioFeedTest, ConvertsSamplesAndPadsWithTrueSilence) {
   for (int i = 0; i < 12; ++i) data.push_back(static_cast<std::byte>(0x10 + i));
   EXPECT_EQ(read(data, {1, 2, 44100, 264600, 6, 24}, 0, std::nullopt, false, 1, 64),
             QByteArray("\0\x10\x11\x12\0\x13\x14\x15\0\x16\x17\x18\0\x19\x1A\x1B\0\0\0\0\0\0\0\0", 24));
+  // Float and more channels for a sink of fewer: channel c goes into c modulo 2, averaged;
+  // rounded to the nearest step and clipped.
+  std::vector<float> six{0.5f, -0.5f, 0.25f, -0.25f, 0.75f, -0.75f, 2, -2, 2, -2, 2, -2};
+  const auto sixBytes = std::as_bytes(std::span(six));
+  AudioFeed mixdown;
+  QAudioFormat stereo16;
+  stereo16.setSampleFormat(QAudioFormat::Int16);
+  stereo16.setChannelCount(2);
+  stereo16.setSampleRate(44100);
+  mixdown.Begin(
+      PreviewSound::Original({std::make_shared<const ByteBuffer>(std::move(*ByteBuffer::CopyOf(sixBytes))),
+                              {3, 6, 44100, 44100 * 24, 24, 32}}),
+      0, std::nullopt, false, 0, stereo16);
+  ASSERT_TRUE(mixdown.open(QIODevice::ReadOnly | QIODevice::Unbuffered));
+  EXPECT_EQ(mixdown.read(64), QByteArray("\x00\x40\x00\xC0\xFF\x7F\x00\x80", 8));
   const Bytes eight(3, std::byte{9});
   const WaveFormat mono8{1, 1, 8000, 8000, 1, 8};
   EXPECT_EQ(read(eight, mono8, 0, std::nullopt, false, 2, 16), QByteArray("\x09\x09\x09\x80\x80", 5));

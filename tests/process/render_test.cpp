@@ -173,11 +173,13 @@ TEST(RenderNewSample, StepsInOrderTheirFailuresPhaserOffsetAndMixFormat) {
   EXPECT_EQ(PhaserOffset(1e12, 4), std::numeric_limits<std::int32_t>::max());
   EXPECT_EQ(PhaserOffset(-1e12, 4), std::numeric_limits<std::int32_t>::min());
   EXPECT_EQ(PhaserOffset(std::nan(""), 4), 0);
-  // Only rate, channels and bits must match.
+  // Rate, channels, bits and the tag must match; the rest need not.
   EXPECT_TRUE(SameMixFormat(kStereo16, {1, 2, 44100, 1, 6, 16}));
   for (const WaveFormat& other :
        {WaveFormat{1, 2, 48000, 176400, 4, 16}, {1, 1, 44100, 176400, 4, 16}, {1, 2, 44100, 176400, 4, 24}})
     EXPECT_FALSE(SameMixFormat(kStereo16, other)) << other.sampleRate << " " << other.channels;
+  // Float never mixes into integer PCM of the same width.
+  EXPECT_FALSE(SameMixFormat({1, 2, 44100, 352800, 8, 32}, {3, 2, 44100, 352800, 8, 32}));
 }
 
 // The steps one after another on a whole buffer, as the routines themselves do them.

@@ -2,6 +2,9 @@
 // the new beats at their level), exact lengths, and the sample conversions around the stretcher.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstring>
 #include <optional>
 #include <tuple>
 
@@ -40,6 +43,29 @@ TEST(KeepPitch, SineKeepsItsFrequencyOnlyWithKeepPitch) {
       EXPECT_NEAR(DominantFrequency(sound, kRate), frequency, 2.0);
     }
   }
+}
+
+// Float samples (an imported file) are stretched as floats: a tone above full scale keeps its
+// pitch and its level, unclipped.
+TEST(KeepPitch, FloatSamplesStayFloatsBeyondFullScale) {
+  const WaveFormat format{3, 2, 44100, 352800, 8, 32};
+  const std::vector<double> sine = SineWave(440, kRate, 88200, 1.5);
+  std::vector<float> samples;
+  for (double v : sine) samples.insert(samples.end(), 2, static_cast<float>(v));
+  const auto bytes = std::as_bytes(std::span(samples));
+  const RenderResult result = Render(Bytes(bytes.begin(), bytes.end()), format, 110250, true);
+  ASSERT_FALSE(result.failure);
+  ASSERT_EQ(result.buffer.size(), std::size_t{110250} * 8);
+  std::vector<double> left;
+  float peak = 0;
+  for (std::size_t f = 0; f < 110250; ++f) {
+    float v;
+    std::memcpy(&v, result.buffer.data() + f * 8, 4);
+    left.push_back(v);
+    peak = std::max(peak, std::fabs(v));
+  }
+  EXPECT_NEAR(DominantFrequency(left, kRate), 440, 2.0);
+  EXPECT_NEAR(peak, 1.5f, 0.3f);
 }
 
 TEST(KeepPitch, ClicksLandOnTheNewBeatsAtTheirLevelAndReverseFollowsTheStretch) {
