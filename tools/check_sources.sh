@@ -10,7 +10,7 @@ if ! clang-format --dry-run -Werror "${sources[@]}"; then
   status=1
 fi
 if grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*[<"](Q[A-Za-z]*|app/|cli/)' \
-  src/wave/* src/process/* src/tempo/* src/beats/* src/analysis/*; then
+  src/wave/* src/process/* src/tempo/* src/beats/* src/analysis/* src/slices/*; then
   echo "The core libraries include a Qt or window header (above)." >&2
   status=1
 fi
