@@ -68,7 +68,7 @@ tactoria::SliceExport Request(const std::vector<std::byte>& sound, const std::st
   request.basePath = base;
   request.sound = sound;
   request.format = Format();
-  request.slices = *tactoria::SlicesFromGrid(kFrames, 4, 32);
+  request.slices = *tactoria::SlicesFromGrid(kFrames * 4, 4, 32);
   tactoria::SnapToZeroCrossings(request.slices, sound, request.format);
   request.tempo = {32, 4};
   request.sfz = request.sf2 = request.midi = request.marked = true;

@@ -106,7 +106,8 @@ int RunSlice(const CliCommand& command, const JobStreams& streams) {
   if (options.at == "hits") {
     slices = SlicesFromHits(sound.bytes(), format, HitOptions{options.sensitivity, HitOptions{}.minGapMs});
   } else if (options.at == "grid") {
-    slices = SlicesFromGrid(frames, format.blockAlign, RoundToLong(edits.beats * edits.bars).value_or(0));
+    slices = SlicesFromGrid(static_cast<std::int64_t>(sound.size()), format.blockAlign,
+                            RoundToLong(edits.beats * edits.bars).value_or(0));
     if (!slices) return ReportProblem(err, kExitFailed, kSpanFailure, kSpanFailureTitle);
   } else {
     MarkedSlices marked = SlicesFromMarkers(frames, *ParseFrames(options.at));

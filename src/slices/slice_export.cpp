@@ -70,7 +70,9 @@ SliceExportOutcome ExportSlices(const SliceExport& request, bool overwrite, cons
   }
   std::optional<vbMediaFile> marked;
   if (request.marked) {
-    marked = MarkedWave(request.sound, format, slices, request.tempo);
+    // Whole frames only: a partial frame at the end belongs to no slice.
+    marked = MarkedWave(request.sound.first(static_cast<std::size_t>(slices.soundFrames * align)), format,
+                        slices, request.tempo);
     if (!marked) {
       outcome.refusal = "Out of memory.";
       return outcome;

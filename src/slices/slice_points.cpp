@@ -16,11 +16,11 @@ std::int64_t MsToFrames(double ms, std::int32_t sampleRate) {
 
 }  // namespace
 
-std::optional<Slices> SlicesFromGrid(std::int64_t soundFrames, std::int16_t blockAlign, std::int64_t beats) {
-  const BeatGrid grid = MakeBeatGrid(soundFrames * blockAlign, blockAlign, beats, 1);
+std::optional<Slices> SlicesFromGrid(std::int64_t soundBytes, std::int16_t blockAlign, std::int64_t beats) {
+  const BeatGrid grid = MakeBeatGrid(soundBytes, blockAlign, beats, 1);
   if (grid.empty()) return std::nullopt;
   Slices slices;
-  slices.soundFrames = soundFrames;
+  slices.soundFrames = grid.soundFrames;
   slices.end = grid.GridEnd();
   for (std::int64_t k = 0; k < grid.beats; ++k) slices.starts.push_back(grid.BeatStart(k));
   return slices;

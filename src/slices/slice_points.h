@@ -25,10 +25,10 @@ struct Slices {
   std::int64_t Length(std::size_t k) const { return End(k) - Start(k); }
 };
 
-// The beats of a span: `beats` slices of the span's beat length over a sound of `soundFrames`;
-// nothing when a beat would be shorter than a frame. The tail past the last beat is left out, as
-// a span leaves it out.
-std::optional<Slices> SlicesFromGrid(std::int64_t soundFrames, std::int16_t blockAlign, std::int64_t beats);
+// The beats of a span: `beats` slices of the span's beat length over a sound of `soundBytes` bytes
+// (frames of `blockAlign` bytes), exactly as a span cuts it; nothing when a beat would be shorter
+// than a frame. The tail past the last beat is left out, as a span leaves it out.
+std::optional<Slices> SlicesFromGrid(std::int64_t soundBytes, std::int16_t blockAlign, std::int64_t beats);
 
 // A slice per drum hit found in `pcm` (whole frames in `format`). The first slice starts at 0 and
 // takes in a hit closer to the start than the hits' least gap; a hit that close to the end starts
