@@ -121,7 +121,7 @@ int RunSlice(const CliCommand& command, const JobStreams& streams) {
   request.sound = sound.bytes();
   request.format = format;
   request.slices = std::move(*slices);
-  request.fades = {options.fadeInMs, options.fadeOutMs};
+  request.fades = SliceFades{options.fadeInMs, options.fadeOutMs};
   request.tempo = {edits.beats * edits.bars, static_cast<int>(std::lround(edits.beats))};
   request.sfz = options.sfz;
   request.sf2 = options.sf2;

@@ -20,7 +20,7 @@ struct SliceExport {
   std::span<const std::byte> sound;
   WaveFormat format;
   Slices slices;
-  SliceFades fades;
+  SliceFadeList fades;
   LoopTempo tempo;
   bool sfz = false;
   bool sf2 = false;

@@ -47,18 +47,18 @@ std::int64_t FadeFrames(double ms, std::int32_t sampleRate) {
   return static_cast<std::int64_t>(std::llround(ms * sampleRate / 1000.0));
 }
 
-std::optional<std::string> CheckFades(const Slices& slices, const SliceFades& fades,
+std::optional<std::string> CheckFades(const Slices& slices, const SliceFadeList& fades,
                                       std::int32_t sampleRate) {
-  const std::int64_t need = FadeFrames(fades.inMs, sampleRate) + FadeFrames(fades.outMs, sampleRate);
   for (std::size_t k = 0; k < slices.count(); ++k) {
-    if (slices.Length(k) >= need && slices.Length(k) > 0) continue;
+    const std::int64_t in = FadeFrames(fades.Of(k).inMs, sampleRate);
+    const std::int64_t out = FadeFrames(fades.Of(k).outMs, sampleRate);
+    if (slices.Length(k) >= in + out && slices.Length(k) > 0) continue;
     const double ms = static_cast<double>(slices.Length(k)) * 1000.0 / sampleRate;
     char text[64];
     std::snprintf(text, sizeof text, "%.2f", ms);
     return "Slice " + std::to_string(k + 1) + " is " + std::to_string(slices.Length(k)) + " frames (" + text +
-           " ms) long, shorter than its fades (" + std::to_string(FadeFrames(fades.inMs, sampleRate)) +
-           " frames in and " + std::to_string(FadeFrames(fades.outMs, sampleRate)) +
-           " out). Lower --fade-in or --fade-out, or move the markers apart.";
+           " ms) long, shorter than its fades (" + std::to_string(in) + " frames in and " +
+           std::to_string(out) + " out). Lower --fade-in or --fade-out, or move the markers apart.";
   }
   return std::nullopt;
 }
@@ -74,13 +74,13 @@ bool ApplyFades(std::span<std::byte> slice, const WaveFormat& format, std::int64
 }
 
 bool ApplySliceFades(std::span<std::byte> sound, const WaveFormat& format, const Slices& slices,
-                     const SliceFades& fades) {
-  const std::int64_t in = FadeFrames(fades.inMs, format.sampleRate);
-  const std::int64_t out = FadeFrames(fades.outMs, format.sampleRate);
+                     const SliceFadeList& fades) {
   const auto align = static_cast<std::size_t>(format.blockAlign);
   for (std::size_t k = 0; k < slices.count(); ++k) {
     const auto first = static_cast<std::size_t>(slices.Start(k)) * align;
     const auto bytes = static_cast<std::size_t>(slices.Length(k)) * align;
+    const std::int64_t in = FadeFrames(fades.Of(k).inMs, format.sampleRate);
+    const std::int64_t out = FadeFrames(fades.Of(k).outMs, format.sampleRate);
     if (first + bytes > sound.size() || !ApplyFades(sound.subspan(first, bytes), format, in, out))
       return false;
   }

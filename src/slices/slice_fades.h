@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "slices/slice_points.h"
 #include "wave/wave_format.h"
@@ -25,11 +26,23 @@ struct SliceFades {
   double outMs = kDefaultFadeOutMs;
 };
 
+// The fades of every slice: `all`, except for slices that have their own in `each` (slice k
+// takes each[k] while k < each.size()).
+struct SliceFadeList {
+  SliceFades all;
+  std::vector<SliceFades> each;
+
+  SliceFadeList() = default;
+  SliceFadeList(SliceFades fades) : all(fades) {}  // implicit: one setting for every slice
+  const SliceFades& Of(std::size_t k) const { return k < each.size() ? each[k] : all; }
+};
+
 // A fade's length in frames at `sampleRate`, rounded to the nearest frame.
 std::int64_t FadeFrames(double ms, std::int32_t sampleRate);
 
 // The message for the first slice shorter than its two fades together, or none.
-std::optional<std::string> CheckFades(const Slices& slices, const SliceFades& fades, std::int32_t sampleRate);
+std::optional<std::string> CheckFades(const Slices& slices, const SliceFadeList& fades,
+                                      std::int32_t sampleRate);
 
 // Fades one slice's frames in place: a raised-cosine rise over the first `inFrames` frames (the
 // first frame silent) and the mirror fall over the last `outFrames` (the last frame silent).
@@ -40,6 +53,6 @@ bool ApplyFades(std::span<std::byte> slice, const WaveFormat& format, std::int64
 
 // Every slice of `sound` faded in place, exactly as the slice files are written.
 bool ApplySliceFades(std::span<std::byte> sound, const WaveFormat& format, const Slices& slices,
-                     const SliceFades& fades);
+                     const SliceFadeList& fades);
 
 }  // namespace tactoria

@@ -106,7 +106,7 @@ class SliceExportTest : public ::testing::Test {
     request.slices =
         *SlicesFromMarkers(static_cast<std::int64_t>(sound.size()) / format.blockAlign, std::move(markers))
              .slices;
-    request.fades = {0, 0};
+    request.fades = SliceFades{0, 0};
     return request;
   }
   Bytes Read(const std::string& name) { return ReadBytes(dir_ / name); }
@@ -376,7 +376,7 @@ TEST_F(SliceExportTest, NothingIsWrittenOnARefusalOrAFailedWrite) {
   std::filesystem::create_directory(dir_.path());
 
   request = Request(sound, Format(2, 16), {5000, 5100});
-  request.fades = {};
+  request.fades = SliceFades{};
   EXPECT_THAT(ExportSlices(request, false).refusal, HasSubstr("Slice 2 is 100 frames"));
   EXPECT_TRUE(dir_.Names().empty());
 

@@ -116,7 +116,7 @@ TEST(SliceFades, DefaultsEndARingingSliceWithoutAClickAndKeepTheAttack) {
   ASSERT_GT(std::fabs(Sample16(pcm, 1030)), 0.5);
   ASSERT_GT(std::fabs(Sample16(pcm, 4029)), 0.5);
   std::vector<std::byte> faded = pcm;
-  ASSERT_TRUE(ApplySliceFades(faded, Format(1, 16), slices, {}));
+  ASSERT_TRUE(ApplySliceFades(faded, Format(1, 16), slices, SliceFades{}));
   // From silence into the slice and out of it again, no step larger than the tone's own.
   const double ownStep = 0.8 * 2 * std::numbers::pi * 440 / kRate;
   EXPECT_LT(std::fabs(Sample16(faded, 1030)), 1e-4);
@@ -138,13 +138,19 @@ TEST(SliceFades, DefaultsEndARingingSliceWithoutAClickAndKeepTheAttack) {
 
   // A slice shorter than its fades is named.
   const Slices close = *SlicesFromMarkers(6000, {1000, 1100}).slices;
-  const std::optional<std::string> problem = CheckFades(close, {}, kRate);
+  const std::optional<std::string> problem = CheckFades(close, SliceFades{}, kRate);
   ASSERT_TRUE(problem);
   EXPECT_EQ(
       problem->rfind(
           "Slice 2 is 100 frames (2.27 ms) long, shorter than its fades (22 frames in and 176 out).", 0),
       0u);
-  EXPECT_FALSE(CheckFades(close, {0.5, 1.0}, kRate));
+  EXPECT_FALSE(CheckFades(close, SliceFades{0.5, 1.0}, kRate));
+  // A slice's own fades count for it alone.
+  SliceFadeList own;
+  own.each = {SliceFades{}, SliceFades{0.5, 1.0}};
+  EXPECT_FALSE(CheckFades(close, own, kRate));
+  own.each = {SliceFades{0.5, 1.0}};
+  EXPECT_TRUE(CheckFades(close, own, kRate));
 }
 
 }  // namespace
