@@ -50,7 +50,7 @@ TEST(SlicePoints, HitsStartASliceEachAndMarkersAreChecked) {
   for (std::size_t k = 1; k < onsets.size(); ++k) {
     // Never after the attack has begun by more than a few frames, never far before it.
     EXPECT_LE(slices.Start(k), onsets[k] + 8) << k;
-    EXPECT_GE(slices.Start(k), onsets[k] - kRate / 500) << k;
+    EXPECT_GE(slices.Start(k), onsets[k] - kRate / 200) << k;
   }
   EXPECT_EQ(SlicesFromHits(Stereo16(std::vector<double>(8820, 0.0)), Format(2, 16), {}).count(), 1u);
 
