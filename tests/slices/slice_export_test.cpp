@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "slices/file_set.h"
 #include "slices/slice_export.h"
 #include "support/failing_sink.h"
 #include "support/riff_builder.h"
@@ -396,6 +397,23 @@ TEST_F(SliceExportTest, NothingIsWrittenOnARefusalOrAFailedWrite) {
   ASSERT_TRUE(ExportSlices(request, true).ok());
   EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"drum.mid", "drum.sf2", "drum.sfz", "drum.wav",
                                                     "drum[1].wav", "drum[2].wav", "drum[3].wav"}));
+}
+
+// A file that another program puts under the last name while the set is written: the files already
+// in place are taken back, that program's file is left alone.
+TEST_F(SliceExportTest, FileSetTakesBackWhatItCommittedWhenALaterNameIsTaken) {
+  const Bytes mine = Ramp(10), theirs = Ramp(6, 50);
+  const auto write = [&mine](PendingFile& file) -> const WriteStatus& { return WriteBytes(file, mine); };
+  const std::vector<PlannedFile> files{
+      {dir_ / "a", write}, {dir_ / "b", write}, {dir_ / "c", [&](PendingFile& file) -> const WriteStatus& {
+                                                   WriteBytes(dir_ / "c", theirs);
+                                                   return WriteBytes(file, mine);
+                                                 }}};
+  const FileSetOutcome outcome = WriteFileSet(files, false);
+  EXPECT_EQ(outcome.status.result, FileResult::CannotCreate);
+  EXPECT_EQ(outcome.failedPath, dir_ / "c");
+  EXPECT_EQ(dir_.Names(), (std::vector<std::string>{"c"}));
+  EXPECT_EQ(Read("c"), theirs);
 }
 
 }  // namespace
