@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <optional>
 
 #include "beats/beat_math.h"
@@ -33,14 +34,26 @@ std::vector<std::string> SliceExportPaths(const SliceExport& request) {
   return paths;
 }
 
-SliceExportOutcome ExportSlices(const SliceExport& request, bool overwrite, const SinkFactory& sinks) {
+namespace {
+
+// Starts from 0, ascending, every slice at least a frame, inside the sound.
+bool FitTheSound(const Slices& slices, std::int64_t align, std::size_t soundBytes) {
+  if (slices.count() == 0 || slices.Start(0) != 0 || align < 1 || slices.end > slices.soundFrames ||
+      slices.soundFrames > static_cast<std::int64_t>(soundBytes) / align)
+    return false;
+  for (std::size_t k = 0; k < slices.count(); ++k) {
+    if (slices.Length(k) < 1) return false;
+  }
+  return true;
+}
+
+SliceExportOutcome Export(const SliceExport& request, bool overwrite, const SinkFactory& sinks) {
   SliceExportOutcome outcome;
   const Slices& slices = request.slices;
   const WaveFormat& format = request.format;
   const auto align = static_cast<std::int64_t>(format.blockAlign);
-  if (slices.count() == 0 || align < 1 ||
-      slices.end * align > static_cast<std::int64_t>(request.sound.size())) {
-    outcome.refusal = "There are no slices to write.";
+  if (!FitTheSound(slices, align, request.sound.size())) {
+    outcome.refusal = "The slices do not fit the sound.";
     return outcome;
   }
   if (auto problem = CheckFades(slices, request.fades, format.sampleRate)) {
@@ -122,6 +135,18 @@ SliceExportOutcome ExportSlices(const SliceExport& request, bool overwrite, cons
   }
   outcome.files = WriteFileSet(files, overwrite, sinks);
   return outcome;
+}
+
+}  // namespace
+
+SliceExportOutcome ExportSlices(const SliceExport& request, bool overwrite, const SinkFactory& sinks) {
+  try {
+    return Export(request, overwrite, sinks);
+  } catch (const std::bad_alloc&) {
+    SliceExportOutcome outcome;
+    outcome.refusal = "Out of memory.";
+    return outcome;
+  }
 }
 
 }  // namespace tactoria

@@ -37,8 +37,9 @@ struct SliceExportOutcome {
   bool ok() const { return refusal.empty() && files.ok(); }
 };
 
-// Checks the request (fades against slice lengths, slices against keys, the SoundFont's limits),
-// then writes every file all or nothing (see WriteFileSet).
+// Checks the request (slices that fit the sound, fades against slice lengths, slices against keys,
+// the SoundFont's limits, memory), then writes every file all or nothing (see WriteFileSet). Never
+// throws.
 SliceExportOutcome ExportSlices(const SliceExport& request, bool overwrite, const SinkFactory& sinks = {});
 
 }  // namespace tactoria
