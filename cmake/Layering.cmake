@@ -15,6 +15,7 @@ set(TACTORIA_LAYERS
   "beats:      wave tempo"
   "analysis:   wave process"
   "import:     wave"
+  "slices:     wave process beats analysis"
   "waveform:   process beats Qt"
   "audio:      process Qt"
   "ui:         wave process tempo Qt"
@@ -23,7 +24,7 @@ set(TACTORIA_LAYERS
   "desktop:    ui Qt"
   "window:     ui output preview desktop wave process tempo beats Qt"
   "app:        window desktop ui Qt"
-  "cli:        audio waveform import wave process tempo beats Qt"
+  "cli:        audio waveform import slices analysis wave process tempo beats Qt"
 )
 
 # The folders a layer may include from, in ${out}.

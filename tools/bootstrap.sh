@@ -15,7 +15,7 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 packages=(build-essential cmake pkg-config qt6-base-dev libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev
   libbenchmark-dev libsndfile1-dev sox clang libclang-rt-14-dev xvfb xauth time
-  qt6-multimedia-dev librubberband-dev pulseaudio desktop-file-utils appstream man-db dpkg-dev librsvg2-bin ccache)
+  qt6-multimedia-dev librubberband-dev pulseaudio fluidsynth desktop-file-utils appstream man-db dpkg-dev librsvg2-bin ccache)
 
 install_missing() {
   local missing=()

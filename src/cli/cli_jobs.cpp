@@ -15,6 +15,7 @@
 #include "beats/span_beats.h"
 #include "cli_messages.h"
 #include "import/sound_import.h"
+#include "cli_slice.h"
 #include "process/render.h"
 #include "process/render_plan.h"
 #include "process/rendered_output.h"
@@ -389,7 +390,17 @@ int RenderSound(const CliCommand& command, const JobStreams& streams, bool origi
   return EditJob(command, streams, *opened.wave).RenderSound(original, sound);
 }
 
+int ReportProblem(std::ostream& err, int status, std::string_view message, std::string_view title,
+                  std::string_view path) {
+  return Report(err, status, message, title, path);
+}
+
+int ReportWriteStatus(std::ostream& err, const WriteStatus& status, const std::string& path) {
+  return ReportSaveResult(err, status, path);
+}
+
 int RunJob(const CliCommand& command, const JobStreams& streams) {
+  if (command.job == Job::Slice) return RunSlice(command, streams);
   LoadResult opened = OpenOrImport(command.input);
   if (!opened.wave) {
     return Report(streams.err, kExitFailed, opened.problem.message, opened.problem.title, command.input);

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <ostream>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli_options.h"
@@ -26,6 +28,13 @@ int RunJob(const CliCommand& command, const JobStreams& streams);
 // after the beat order only); failures are reported on `err` with the status returned.
 int RenderSound(const CliCommand& command, const JobStreams& streams, bool original, ByteBuffer& sound,
                 WaveFormat& format);
+
+// The tool's reports for the subcommands kept in files of their own: "tactoria-cli: message
+// (title; path)" on `err`, and the window's message for a failed write with the system's reason.
+// Both give `status` (or the write's exit status) back.
+int ReportProblem(std::ostream& err, int status, std::string_view message, std::string_view title = {},
+                  std::string_view path = {});
+int ReportWriteStatus(std::ostream& err, const WriteStatus& status, const std::string& path);
 
 // The beat order --shuffle gives for these beats and bars and this seed: the Randomize algorithm fed
 // by a 64-bit Mersenne Twister, so a run can be repeated with the same seed.

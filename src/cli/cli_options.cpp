@@ -9,6 +9,7 @@
 #include "beats/shuffle_order.h"
 #include "cli_messages.h"
 #include "cli_play_options.h"
+#include "cli_slice.h"
 #include "keep_pitch_option.h"
 #include "tempo/field_conversions.h"
 #include "tempo/limits.h"
@@ -259,6 +260,9 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& o
   AddEdits(*play, playRaw, playForce);
   CLI::App* waveform = AddWaveformCommand(app, command);
   AddEdits(*waveform, waveformRaw, command.force);
+  RawEdits sliceRaw;
+  CLI::App* slice = AddSliceCommand(app, command);
+  AddEdits(*slice, sliceRaw, command.force);
 
   // CLI11 keeps its own copies of the texts; it wants a non-const argv.
   std::vector<std::string> args(argv, argv + argc);
@@ -288,6 +292,9 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& o
   } else if (waveform->parsed()) {
     command.job = Job::Waveform;
     raw = &waveformRaw;
+  } else if (slice->parsed()) {
+    command.job = Job::Slice;
+    raw = &sliceRaw;
   }
   UsageError error;
   std::optional<EditOptions> edits = ConvertEdits(*raw, command.job, error);

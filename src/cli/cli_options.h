@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "cli_slice_options.h"
+
 namespace tactoria::cli {
 
-enum class Job { Info, Save, Span, Mix, Play, Waveform };
+enum class Job { Info, Save, Span, Mix, Play, Waveform, Slice };
 
 // The "New Sample" settings and the beat order, as given on the command line. Every value here
 // has passed the checks that need no file; the ones that need the open file (the tempo's frame
@@ -39,6 +41,7 @@ struct CliCommand {
   bool original = false;             // play: IN's data before the render
   int width = 1200;                  // waveform: picture size in pixels
   int height = 300;
+  SliceOptions slice;  // slice
 };
 
 // Exit statuses of the tool.

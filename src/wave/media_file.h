@@ -80,6 +80,11 @@ class vbMediaFile {
   // The same, with the operating system's reason on failure and the sink of the temporary file
   // open to replacement.
   WriteStatus Save(const std::string& path, bool overWrite, const SinkFactory& sinks = {});
+  // Writes the whole file into `file` without flushing or committing it (for a file written
+  // together with others); a failure is kept as the file's status.
+  const WriteStatus& Write(PendingFile& file) const;
+  // The length of the file as written, pad bytes included.
+  std::uint64_t RiffLength() const;
 
   void ClearChunks() {
     list_.clear();

@@ -110,17 +110,31 @@ FileResult vbMediaFile::SaveToFile(const std::string& path, bool overWrite) {
 
 WriteStatus vbMediaFile::Save(const std::string& path, bool overWrite, const SinkFactory& sinks) {
   const std::string target = path.empty() ? fileName_ : path;
+  // Too large for the 32-bit size field: refused before touching the disk.
+  if (RiffLength() > kMaxRiffLength) return {FileResult::WriteFailed, EFBIG};
 
-  // The size field holds the file length minus 8 in 32 bits; find out before touching the disk.
+  PendingFile file(target, overWrite, sinks);
+  if (!Write(file).ok()) return file.status();
+  if (!file.Finish(true).ok() || !file.Commit().ok()) return file.status();
+  SyncDirectory(file.directory());
+  fileName_ = target;
+  return {};
+}
+
+std::uint64_t vbMediaFile::RiffLength() const {
   std::uint64_t length = kRiffHeaderSize;
   for (int i = 1; i <= Count(); ++i) {
     const auto size = static_cast<std::uint64_t>(Size(i));
     length += kChunkHeaderSize + size + (size & 1);
-    if (length > kMaxRiffLength) return {FileResult::WriteFailed, EFBIG};
   }
+  return length;
+}
 
-  PendingFile file(target, overWrite, sinks);
+const WriteStatus& vbMediaFile::Write(PendingFile& file) const {
   if (!file.ok()) return file.status();
+  // The size field holds the file length minus 8 in 32 bits.
+  const std::uint64_t length = RiffLength();
+  if (length > kMaxRiffLength) return file.Fail(FileResult::WriteFailed, EFBIG);
   StagedWriter writer(file.sink());
   int error = writer.Write(RiffHeader(fileHeader_, length, fileType_));
   for (std::size_t k = 0; k < list_.size() && error == 0; ++k) {
@@ -134,10 +148,7 @@ WriteStatus vbMediaFile::Save(const std::string& path, bool overWrite, const Sin
   }
   if (error == 0) error = writer.Flush();
   if (error != 0) return file.Fail(FileResult::WriteFailed, error);
-  if (!file.Finish(true).ok() || !file.Commit().ok()) return file.status();
-  SyncDirectory(file.directory());
-  fileName_ = target;
-  return {};
+  return file.status();
 }
 
 }  // namespace tactoria
