@@ -3,6 +3,7 @@ add_library(tactoria_output STATIC
   output_texts.cpp
   frm_progress.cpp
   frm_shuffle.cpp
+  shuffle_undo.cpp
   button_label.cpp
   focus_return.cpp
 )

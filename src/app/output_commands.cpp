@@ -12,6 +12,7 @@
 #include "app/frm_shuffle.h"
 #include "app/main_window_state.h"
 #include "app/output_texts.h"
+#include "app/shuffle_undo.h"
 #include "app/user_dialogs.h"
 #include "beats/beat_math.h"
 #include "beats/span_beats.h"
@@ -211,8 +212,9 @@ void OutputCommands::Shuffle() {
     }
     if (!window_.CurrentWave()) return;
     const FocusReturn back(window_.Window());
+    ShuffleUndoMark undo(window_);
     FrmShuffle dialog(window_, window_.Window());
-    dialog.exec();
+    if (dialog.exec() == QDialog::Accepted) undo.Applied();
   });
 }
 

@@ -13,6 +13,7 @@ add_library(tactoria_app STATIC
   frm_main_phaser.cpp
   frm_main_files.cpp
   frm_main_keep_pitch.cpp
+  frm_main_edit.cpp
   qsettings_store.cpp
   qt_user_dialogs.cpp
 )
