@@ -136,6 +136,7 @@ void PreviewSlices::Shown(std::shared_ptr<const PreviewSound> sound, const BeatG
   grid_ = grid;
   original_ = original;
   if (hits && sound_) {
+    dragging_.reset();  // the markers it held may be gone
     const std::int64_t frames = sound_->frames();
     found_ = *hits;
     if (!state_.edited) {
@@ -312,6 +313,7 @@ void PreviewSlices::EndDrag() {
   const std::int64_t frame = dragFrame_;
   dragging_.reset();
   dragOff_ = false;
+  if (index >= static_cast<int>(state_.markers.size())) return;
   if (off) {
     RemoveMarker(index);
     return;
@@ -352,7 +354,7 @@ bool PreviewSlices::MouseEvent(QEvent* event) {
   const QPoint pos = mouse->position().toPoint();
   const QRect lanes = WaveformLanes(view_.rect());
   if (event->type() == QEvent::MouseMove) {
-    if (!dragging_) return false;
+    if (!dragging_ || !sound_ || *dragging_ >= static_cast<int>(state_.markers.size())) return false;
     dragOff_ = pos.y() < 0 || pos.y() >= view_.height();
     const auto index = static_cast<std::size_t>(*dragging_);
     const std::int64_t low = index > 0 ? state_.markers[index - 1] + 1 : 0;

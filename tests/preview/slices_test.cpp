@@ -91,8 +91,10 @@ TEST_F(SliceTest, HitsAreFoundOnEveryRenderAndShownOverTheGrid) {
   EXPECT_EQ(View().Scene().slices.markers, Slices().Found());
   EXPECT_FALSE(View().Scene().slices.editable);
   EXPECT_EQ(preview->Grid().beats, 4);  // the grid stays
-  // Half the length: the hits are found again on the new render, and only its own are kept.
+  // Half the length: the hits are found again on the new render. A render already under way
+  // for another length is dropped with its hits.
   Retype("TxtNewSamp", "60000");
+  QCoreApplication::processEvents();  // its job starts
   Retype("TxtNewSamp", "44100");
   Settle();
   ExpectNear(Slices().Found(), {2000, 13000, 24000, 35000});
