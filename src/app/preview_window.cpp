@@ -233,7 +233,10 @@ void PreviewWindow::StartJob(bool render) {
       QMetaObject::invokeMethod(
           this, [this, job, sound = result->sound] { HearEarly(job, sound); }, Qt::QueuedConnection);
     }
-    if (result->sound && !current && !original) result->hits = PreviewSlices::FindOn(*result->sound);
+    if (result->sound && !current && !original) {
+      result->hits = PreviewSlices::FindOn(*result->sound);
+      if (latest->load() != job) return;  // changed meanwhile: these hits are of an old sound
+    }
     if (result->sound) {
       const std::int64_t frames = result->sound->frames();
       result->count = std::clamp<std::int64_t>(std::llround(zoom * static_cast<double>(frames)), 1,
