@@ -53,6 +53,8 @@ class PreviewSlices : public QObject {
   // The row of controls: "Slices:" Grid or Hits, "Snap", "Fade in", "Fade out".
   QWidget* Bar() const { return bar_; }
   const SliceState& State() const { return state_; }
+  // Where the slices start on the rendered sound, as the chosen cuts stand.
+  std::vector<std::int64_t> Starts() const { return SliceStarts(state_, grid_); }
   // The hits found on the last render.
   const std::vector<std::int64_t>& Found() const { return found_; }
   std::optional<int> SelectedMarker() const { return selectedMarker_; }

@@ -182,8 +182,10 @@ TEST_F(SliceTest, SnapPlacesAMarkerOnAZeroCrossing) {
 }
 
 TEST_F(SliceTest, AClickPlaysTheSliceAloneWithItsFades) {
+  EXPECT_EQ(Slices().Starts(), (Frames{0, 22050, 44100, 66150}));  // Grid: the beats
   HitsMode();
   const Frames hits = Markers();
+  EXPECT_EQ(Slices().Starts(), hits);
   QTest::mouseClick(&View(), Qt::LeftButton, {}, QPoint(X(hits[2] + 1000), View().LanesY()));
   ASSERT_TRUE(Slices().SelectedSlice());
   EXPECT_EQ(Slices().SelectedSlice()->first, hits[2]);
