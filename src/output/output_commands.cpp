@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 
+#include "output/shuffle_undo.h"
 #include "beats/beat_math.h"
 #include "beats/span_beats.h"
 #include "output/frm_progress.h"
@@ -211,8 +212,9 @@ void OutputCommands::Shuffle() {
     }
     if (!window_.CurrentWave()) return;
     const FocusReturn back(window_.Window());
+    ShuffleUndoMark undo(window_);
     FrmShuffle dialog(window_, window_.Window());
-    dialog.exec();
+    if (dialog.exec() == QDialog::Accepted) undo.Applied();
   });
 }
 

@@ -17,6 +17,7 @@
 
 #include "audio/audio_player.h"
 #include "preview/waveform_view.h"
+#include "preview/preview_slices.h"
 #include "tempo/field_conversions.h"
 #include "ui/main_window_state.h"
 #include "ui/settings_store.h"
@@ -30,6 +31,7 @@ struct PreviewWindow::Result {
   std::shared_ptr<const PeakSummary> summary;
   std::int64_t first = 0;
   std::int64_t count = 0;
+  std::optional<std::vector<std::int64_t>> hits;  // found again on a new render
 };
 
 namespace {
@@ -89,10 +91,12 @@ PreviewWindow::PreviewWindow(MainWindowState& main, SettingsStore& settings, QWi
   layout->addWidget(view_, 1);
   layout->addWidget(scroll_);
   layout->addWidget(status_);
+  LinkSlices();
 
   playheadTimer_ = new QTimer(this);
   playheadTimer_->setInterval(30);
-  connect(playheadTimer_, &QTimer::timeout, this, [this] { view_->SetPlayhead(player_->Playhead()); });
+  connect(playheadTimer_, &QTimer::timeout, this,
+          [this] { view_->SetPlayhead(player_->Playhead() + playOffset_); });
   connect(play_, &QPushButton::clicked, this, &PreviewWindow::TogglePlay);
   connect(loop_, &QCheckBox::toggled, player_, &AudioPlayer::SetLoop);
   connect(original_, &QCheckBox::toggled, this, [this] { StartJob(true); });
@@ -178,6 +182,7 @@ void PreviewWindow::Refresh() {
   if (newFile) {
     sourceName_ = wave->FileName();
     selectedBeat_.reset();
+    slices_->Reset();
     zoom_ = 1.0;
     start_ = 0.0;
   }
@@ -228,6 +233,10 @@ void PreviewWindow::StartJob(bool render) {
       QMetaObject::invokeMethod(
           this, [this, job, sound = result->sound] { HearEarly(job, sound); }, Qt::QueuedConnection);
     }
+    if (result->sound && !current && !original) {
+      result->hits = PreviewSlices::FindOn(*result->sound);
+      if (latest->load() != job) return;  // changed meanwhile: these hits are of an old sound
+    }
     if (result->sound) {
       const std::int64_t frames = result->sound->frames();
       result->count = std::clamp<std::int64_t>(std::llround(zoom * static_cast<double>(frames)), 1,
@@ -264,13 +273,15 @@ void PreviewWindow::Show(std::shared_ptr<Result> result) {
   const WaveFormat& format = sound_->format();
   grid_ = MakeBeatGrid(sound_->bytes(), format.blockAlign, beats_, beatsPerBar_);
   if (selectedBeat_ && (grid_.empty() || *selectedBeat_ >= grid_.beats)) selectedBeat_.reset();
+  slices_->Shown(sound_, grid_, result->hits, ShowsOriginal());
   WaveformScene scene;
   scene.grid = grid_;
   scene.firstFrame = result->first;
   scene.frameCount = result->count;
   scene.sampleRate = format.sampleRate;
   scene.selectedBeat = selectedBeat_;
-  if (player_->IsPlaying()) scene.playhead = player_->Playhead();
+  scene.slices = slices_->Marks();
+  if (player_->IsPlaying()) scene.playhead = player_->Playhead() + playOffset_;
   view_->SetScene(scene, summary_);
   if (newSound) UpdatePlayer();
   UpdateScrollBar();
@@ -279,7 +290,8 @@ void PreviewWindow::Show(std::shared_ptr<Result> result) {
 }
 
 void PreviewWindow::HearEarly(std::uint64_t job, const std::shared_ptr<const PreviewSound>& sound) {
-  if (job != pendingJob_ || !player_->IsPlaying()) return;
+  // A slice heard alone waits for its markers on the new sound.
+  if (job != pendingJob_ || !player_->IsPlaying() || slices_->SelectedSlice()) return;
   const BeatGrid grid = MakeBeatGrid(sound->bytes(), sound->format().blockAlign, beats_, beatsPerBar_);
   if (selectedBeat_ && !grid.empty() && *selectedBeat_ < grid.beats) {
     player_->SetSound(sound, grid.BeatStart(*selectedBeat_), grid.BeatStart(*selectedBeat_ + 1));
@@ -289,6 +301,7 @@ void PreviewWindow::HearEarly(std::uint64_t job, const std::shared_ptr<const Pre
 }
 
 void PreviewWindow::UpdatePlayer() {
+  if (PlaySelectedSlice()) return;
   if (selectedBeat_) {
     player_->SetSound(sound_, grid_.BeatStart(*selectedBeat_), grid_.BeatStart(*selectedBeat_ + 1));
   } else {

@@ -21,6 +21,7 @@ namespace tactoria {
 
 class AudioPlayer;
 class MainWindowState;
+class PreviewSlices;
 class SettingsStore;
 class WaveformView;
 class vbMediaFile;
@@ -41,6 +42,7 @@ class PreviewWindow : public QWidget {
   AudioPlayer& Player() { return *player_; }
   WaveformView& View() { return *view_; }
   const BeatGrid& Grid() const { return grid_; }
+  PreviewSlices& Slices() { return *slices_; }
   std::shared_ptr<const PreviewSound> Sound() const { return sound_; }
   std::shared_ptr<const PeakSummary> Summary() const { return summary_; }
   QString StatusText() const;
@@ -85,6 +87,10 @@ class PreviewWindow : public QWidget {
   void UpdateControls();
   void UpdateScrollBar();
   void SaveGeometry();
+  // Slices (preview_window_slices.cpp).
+  void LinkSlices();
+  void OnSliceChanged();
+  bool PlaySelectedSlice();
 
   MainWindowState& main_;
   SettingsStore& settings_;
@@ -124,6 +130,9 @@ class PreviewWindow : public QWidget {
   QLabel* status_ = nullptr;
   QTimer* playheadTimer_ = nullptr;
   bool placed_ = false;
+  PreviewSlices* slices_ = nullptr;
+  // Where the sound the player holds starts in the shown one (a slice heard alone).
+  std::int64_t playOffset_ = 0;
 };
 
 }  // namespace tactoria

@@ -27,6 +27,11 @@ void WaveformView::SetPlayhead(std::optional<std::int64_t> frame) {
   update();
 }
 
+void WaveformView::SetSliceMarks(SliceMarks marks) {
+  scene_.slices = std::move(marks);
+  update();
+}
+
 int WaveformView::XOf(std::int64_t frame) const {
   return static_cast<int>(std::lround(XOfFrame(scene_, WaveformLanes(rect()), frame)));
 }

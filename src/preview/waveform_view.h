@@ -19,6 +19,7 @@ class WaveformView : public QWidget {
   void SetScene(const WaveformScene& scene, std::shared_ptr<const PeakSummary> summary);
   const WaveformScene& Scene() const { return scene_; }
   void SetPlayhead(std::optional<std::int64_t> frame);
+  void SetSliceMarks(SliceMarks marks);
   // The lanes' width in pixels: the column count a summary needs.
   int Columns() const { return std::max(1, width()); }
   // The x of a frame in widget coordinates (tests click beats through it).

@@ -7,6 +7,7 @@
 #include "wave/media_file.h"
 #include "wave/wave_format.h"
 
+class QUndoStack;
 class QWidget;
 
 namespace tactoria {
@@ -41,6 +42,11 @@ class MainWindowState {
   // The window's file dialogs, with the remembered folders; the empty string when cancelled.
   virtual QString ShowOpen(const QString& title = {}) = 0;
   virtual QString ShowSave(const QString& title = {}) = 0;
+
+  // The window's undo stack (Edit > Undo and Redo), or none.
+  virtual QUndoStack* UndoStack() { return nullptr; }
+  // The open data was changed in memory (an undone or redone Shuffle).
+  virtual void DataChanged() {}
 };
 
 }  // namespace tactoria

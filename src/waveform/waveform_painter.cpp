@@ -130,6 +130,7 @@ void PaintWaveform(QPainter& painter, const QRect& area, const WaveformScene& sc
   painter.setClipRect(area);
   PaintLanes(painter, lanes, scene);
   PaintGrid(painter, area, lanes, scene);
+  PaintSliceMarks(painter, lanes, scene);
   if (scene.playhead) {
     const double x = XOfFrame(scene, lanes, *scene.playhead);
     painter.setPen(QPen(kPlayhead, 2));

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "waveform/slice_marks.h"
 #include "beats/beat_grid.h"
 #include "process/peak_summary.h"
 
@@ -22,6 +23,7 @@ struct WaveformScene {
   int sampleRate = 0;
   std::optional<std::int64_t> playhead;
   std::optional<std::int64_t> selectedBeat;  // a beat played alone, highlighted
+  SliceMarks slices;
 };
 
 inline constexpr int kRulerHeight = 22;

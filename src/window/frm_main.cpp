@@ -48,6 +48,7 @@ FrmMain::FrmMain(UserDialogs& dialogs, SettingsStore& settings, QWidget* parent)
   setWindowIcon(AppIcon());
   BuildControls();
   BuildMenus();
+  BuildEditMenu();
   SetTabOrder();
   ConnectHandlers();
   LinkPreview();

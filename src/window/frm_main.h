@@ -23,6 +23,7 @@ class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
 class QTimer;
+class QUndoStack;
 
 namespace tactoria {
 
@@ -55,6 +56,8 @@ class FrmMain : public QMainWindow, public MainWindowState {
   QString TotalText() const override;
   QString ShowOpen(const QString& title = {}) override;
   QString ShowSave(const QString& title = {}) override;
+  QUndoStack* UndoStack() override { return undoStack_; }
+  void DataChanged() override;
 
   int FmtIndex() const { return fmtIndex_; }
   // Whether the press-and-hold repeat of LblPlus(index) or LblMinus(index) runs.
@@ -143,6 +146,7 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void BuildControls();
   void BuildMenus();
   void BuildKeepPitchCommand();
+  void BuildEditMenu();
   void ConnectHandlers();
   void LinkPreview();
   void SetTabOrder();
@@ -264,6 +268,10 @@ class FrmMain : public QMainWindow, public MainWindowState {
   QAction* MnuKeepPitch = nullptr;
   QAction* MnuPreview = nullptr;
   PreviewWindow* preview_ = nullptr;
+  QUndoStack* undoStack_ = nullptr;
+  QMenu* MnuEdit = nullptr;
+  QAction* MnuUndo = nullptr;
+  QAction* MnuRedo = nullptr;
 };
 
 }  // namespace tactoria

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QUndoStack>
 #include <new>
 
 #include <dirent.h>
@@ -151,6 +152,7 @@ bool FrmMain::OpenWavePath(const QString& path) {
     return false;
   }
 
+  undoStack_->clear();  // its edits belong to the file before
   currentWave_ = std::move(file);
   dataIndex_ = validation.dataIndex;
   fmtIndex_ = validation.fmtIndex;
