@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <ostream>
+#include <span>
 #include <vector>
 
 #include "cli_options.h"
@@ -26,6 +27,13 @@ int RunJob(const CliCommand& command, const JobStreams& streams);
 // after the beat order only); failures are reported on `err` with the status returned.
 int RenderSound(const CliCommand& command, const JobStreams& streams, bool original, ByteBuffer& sound,
                 WaveFormat& format);
+
+// Refuses an existing OUT (anything at its name) without --force, as save does.
+int RefuseExistingOutput(const CliCommand& command, const JobStreams& streams);
+
+// Writes `bytes` as OUT the way save writes its file (temporary file, flush, rename, the same
+// refusals) and reports a failure with the system's reason.
+int WriteOutputFile(const CliCommand& command, const JobStreams& streams, std::span<const std::byte> bytes);
 
 // The beat order --shuffle gives for these beats and bars and this seed: the Randomize algorithm fed
 // by a 64-bit Mersenne Twister, so a run can be repeated with the same seed.
