@@ -1,7 +1,9 @@
 // tactoria-cli play and waveform, run as the user runs them.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QColor>
 #include <QImage>
@@ -49,7 +51,10 @@ TEST(CliWaveformTest, WritesThePictureOnlyWhole) {
   testing::WriteBytes(dir / "in.wav", testing::PcmWave(testing::Ramp(4000)));
   const Bytes old = testing::Ramp(9, 100);
   testing::WriteBytes(dir / "old.png", old);
+  // A reader on the FIFO: a write into it would not block but be lost.
   ASSERT_EQ(::mkfifo((dir / "fifo.png").c_str(), 0600), 0);
+  const int reader = ::open((dir / "fifo.png").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
   const std::pair<std::string, std::string> refusals[] = {
       {"/dev/full", "(not a regular file; /dev/full)"},
       {dir / "fifo.png", "(not a regular file; " + dir / "fifo.png)"},
@@ -60,6 +65,7 @@ TEST(CliWaveformTest, WritesThePictureOnlyWhole) {
     EXPECT_EQ(run.status, 1) << target;
     EXPECT_NE(run.err.find("Failed to create the file. " + text), std::string::npos) << run.err;
   }
+  ::close(reader);
 
   // A disk that fills up, in-process: the same run with sinks that fail as a full disk does.
   for (const std::string target : {"old.png", "new.png"}) {
