@@ -2,6 +2,7 @@
 #include <QByteArray>
 #include <QGuiApplication>
 #include <QImage>
+#include <algorithm>
 #include <memory>
 #include <span>
 
