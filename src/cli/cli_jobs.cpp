@@ -51,7 +51,9 @@ bool PathExists(const std::string& path) {
 
 // The window's message for a failed write, with the operating system's reason when there is one.
 int ReportSaveResult(std::ostream& err, const WriteStatus& status, const std::string& path) {
-  const std::string reason = status.osError != 0 ? std::strerror(status.osError) : "";
+  const std::string reason = status.osError == kNotRegularFile ? "not a regular file"
+                             : status.osError != 0             ? std::strerror(status.osError)
+                                                               : "";
   switch (status.result) {
     case FileResult::Success:
       return kExitOk;
@@ -370,6 +372,17 @@ int Info(const CliCommand& command, const JobStreams& streams, const OpenedWave&
 }
 
 }  // namespace
+
+int RefuseExistingOutput(const CliCommand& command, const JobStreams& streams) {
+  if (!command.force && PathExists(command.output))
+    return Report(streams.err, kExitFailed, command.output + " " + kOutputExists);
+  return kExitOk;
+}
+
+int WriteOutputFile(const CliCommand& command, const JobStreams& streams, std::span<const std::byte> bytes) {
+  return ReportSaveResult(streams.err, SaveBytes(bytes, command.output, command.force, streams.sinks),
+                          command.output);
+}
 
 std::vector<std::int32_t> ShuffledOrder(double beats, double bars, std::uint64_t seed) {
   const std::optional<std::int32_t> roundedBars = RoundToLong(bars);

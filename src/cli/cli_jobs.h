@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <ostream>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +36,12 @@ int RenderSound(const CliCommand& command, const JobStreams& streams, bool origi
 int ReportProblem(std::ostream& err, int status, std::string_view message, std::string_view title = {},
                   std::string_view path = {});
 int ReportWriteStatus(std::ostream& err, const WriteStatus& status, const std::string& path);
+// Refuses an existing OUT (anything at its name) without --force, as save does.
+int RefuseExistingOutput(const CliCommand& command, const JobStreams& streams);
+
+// Writes `bytes` as OUT the way save writes its file (temporary file, flush, rename, the same
+// refusals) and reports a failure with the system's reason.
+int WriteOutputFile(const CliCommand& command, const JobStreams& streams, std::span<const std::byte> bytes);
 
 // The beat order --shuffle gives for these beats and bars and this seed: the Randomize algorithm fed
 // by a 64-bit Mersenne Twister, so a run can be repeated with the same seed.

@@ -28,7 +28,7 @@ struct RawEdits {
   std::string bars = "1";
   std::string order;
   bool shuffle = false;
-  std::uint64_t seed = 0;
+  std::string seed;
   std::string frames;
   std::string bpm;
   std::string phaser;
@@ -113,6 +113,18 @@ std::optional<std::int32_t> ParseFrames(const std::string& text, UsageError& err
   return std::nullopt;
 }
 
+// A seed is any 64-bit unsigned number, written in decimal digits only: no sign, no wrap-around.
+std::optional<std::uint64_t> ParseSeed(const std::string& text, UsageError& error) {
+  std::uint64_t seed = 0;
+  const auto [end, code] = std::from_chars(text.data(), text.data() + text.size(), seed);
+  if (text.empty() || code != std::errc() || end != text.data() + text.size()) {
+    error.text = "--seed: the seed must be a whole number from 0 to " +
+                 std::to_string(std::numeric_limits<std::uint64_t>::max()) + ".";
+    return std::nullopt;
+  }
+  return seed;
+}
+
 std::optional<std::vector<std::int32_t>> ParseOrder(const std::string& text, UsageError& error) {
   std::vector<std::int32_t> order;
   std::string_view rest = text;
@@ -173,7 +185,10 @@ std::optional<EditOptions> ConvertEdits(const RawEdits& raw, Job job, UsageError
     return std::nullopt;
   }
   edits.shuffle = raw.shuffle;
-  if (raw.seedOption->count() > 0) edits.seed = raw.seed;
+  if (raw.seedOption->count() > 0) {
+    edits.seed = ParseSeed(raw.seed, error);
+    if (!edits.seed) return std::nullopt;
+  }
   if (raw.orderOption->count() > 0 || edits.shuffle) {
     std::int64_t rows = 0;
     if (!CheckShuffleLimits(edits, rows, error)) return std::nullopt;

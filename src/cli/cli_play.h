@@ -9,6 +9,10 @@ namespace tactoria::cli {
 // the output has played it. 1 with a message when there is no output that can play it.
 int RunPlay(const CliCommand& command, const JobStreams& streams);
 
+// Ends the process once play has stopped and destroyed its sink, its thread and the application,
+// without the static destructors of Qt Multimedia (see cli_play.cpp).
+[[noreturn]] void EndAfterPlay(int status);
+
 // waveform: the picture the preview draws of the whole rendered sound, with its beat grid.
 int RunWaveform(const CliCommand& command, const JobStreams& streams);
 

@@ -34,8 +34,11 @@ int main(int argc, char** argv) {
     std::cout.flush();
     if (!std::cout) {
       std::cerr << "tactoria-cli: could not write the output.\n";
-      return kExitFailed;
+      status = kExitFailed;
     }
+#ifdef TACTORIA_CLI_MEDIA
+    if (parsed.command->job == Job::Play) EndAfterPlay(status);
+#endif
     return status;
   } catch (const std::bad_alloc&) {
     std::cerr << "tactoria-cli: " << tactoria::kOutOfMemory << "\n";

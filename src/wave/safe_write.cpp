@@ -133,8 +133,14 @@ PendingFile::PendingFile(const std::string& target, bool overwrite, const SinkFa
     : overwrite_(overwrite), slot_(TemporaryRegistry::kNone) {
   const FileResult cannotCreate = overwrite ? FileResult::CannotReplace : FileResult::CannotCreate;
   const auto resolved = ResolveLinks(target);
-  if (target.empty() || !resolved || BaseNameOf(*resolved).empty()) {
+  if (target.empty() || !resolved) {
     status_ = {cannotCreate, target.empty() ? ENOENT : ELOOP};
+    return;
+  }
+  if (BaseNameOf(*resolved).empty()) {
+    // "NAME/" names a folder: it is one, or what is there is not one.
+    struct stat folder {};
+    status_ = {cannotCreate, ::stat(resolved->c_str(), &folder) != 0 && errno == ENOTDIR ? ENOTDIR : EISDIR};
     return;
   }
   resolved_ = *resolved;
@@ -147,7 +153,7 @@ PendingFile::PendingFile(const std::string& target, bool overwrite, const SinkFa
     return;
   }
   if (exists && !S_ISREG(existing.st_mode)) {
-    status_ = {cannotCreate, S_ISDIR(existing.st_mode) ? EISDIR : EEXIST};
+    status_ = {cannotCreate, S_ISDIR(existing.st_mode) ? EISDIR : kNotRegularFile};
     return;
   }
 
@@ -267,6 +273,17 @@ int SyncDirectory(const std::string& directory) {
   const int error = ::fsync(dir) == 0 ? 0 : errno;
   ::close(dir);
   return error;
+}
+
+WriteStatus SaveBytes(std::span<const std::byte> bytes, const std::string& path, bool overwrite,
+                      const SinkFactory& sinks) {
+  PendingFile file(path, overwrite, sinks);
+  if (!file.ok()) return file.status();
+  if (const int error = file.sink().Write(bytes); error != 0)
+    return file.Fail(FileResult::WriteFailed, error);
+  if (!file.Finish(true).ok() || !file.Commit().ok()) return file.status();
+  SyncDirectory(file.directory());
+  return {};
 }
 
 FileSystemFlush::~FileSystemFlush() {

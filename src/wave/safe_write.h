@@ -14,8 +14,13 @@
 
 namespace tactoria {
 
+// The reason of a refused target that exists but is neither a regular file nor a folder (a device,
+// a FIFO, a socket): no system call failed, so there is no errno for it.
+inline constexpr int kNotRegularFile = -1;
+
 // The outcome of a write: the numbered code the user is shown and the operating system's reason
-// (errno of the call that failed; 0 when no call failed, e.g. for a result too large to hold).
+// (errno of the call that failed, or kNotRegularFile; 0 when no call failed, e.g. for a result too
+// large to hold).
 struct WriteStatus {
   FileResult result = FileResult::Success;
   int osError = 0;
@@ -77,8 +82,9 @@ struct FileIdentity {
 class PendingFile {
  public:
   // Links in `target` are followed, so that the file a link points to is replaced. Without
-  // `overwrite` an existing target is refused with CannotCreate; with it, anything but a regular
-  // file is refused with CannotReplace.
+  // `overwrite` an existing target is refused with CannotCreate (EEXIST); with it, anything but a
+  // regular file is refused with CannotReplace (EISDIR or kNotRegularFile). A name ending in "/"
+  // is refused with EISDIR, or ENOTDIR when what it names is not a folder.
   PendingFile(const std::string& target, bool overwrite, const SinkFactory& sinks = {});
   PendingFile(const PendingFile&) = delete;
   PendingFile& operator=(const PendingFile&) = delete;
@@ -128,6 +134,10 @@ class PendingFile {
 
 // Flushes a folder's entries (new and renamed names) to the disk; 0 or errno.
 int SyncDirectory(const std::string& directory);
+
+// Writes `bytes` as the file `path` through a PendingFile: flushed, then put in place.
+WriteStatus SaveBytes(std::span<const std::byte> bytes, const std::string& path, bool overwrite,
+                      const SinkFactory& sinks = {});
 
 // Flushes many files at once: every file system holding one of the watched folders is flushed
 // with one call, which reports any write-back failure on it since the folder was first watched.

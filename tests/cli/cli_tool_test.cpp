@@ -128,7 +128,17 @@ TEST_F(CliTool, RefusalsExitWithTheirStatusAndWriteNothing) {
       {{"--phaser", "5.5", "--frames", "40"}, 2, "Invalid. Value cannot be greater than the (samples / 8)."},
       {{"--order", "1,2,2,4"}, 2, "from 1 to 4"},
       {{"--beats", "32", "--bars", "65", "--shuffle"}, 2, "Beats * bars need's to be less than 2048."},
+      {{"--shuffle", "--seed", "-1"},
+       2,
+       "--seed: the seed must be a whole number from 0 to 18446744073709551615."},
+      {{"--shuffle", "--seed", "18446744073709551616"}, 2, "--seed: the seed must be a whole number"},
       {{"save", in_, taken}, 1, taken + " already exists"},
+      // A failed write names what is wrong with the target.
+      {{"save", in_, out_ + "/"}, 1, "Failed to create the file. (Is a directory; " + out_ + "/)"},
+      {{"save", in_, taken + "/"}, 1, "Failed to create the file. (Not a directory; " + taken + "/)"},
+      {{"save", in_, "/dev/full", "--force"},
+       1,
+       "Failed to create the file. (not a regular file; /dev/full)"},
       // Refused by File > Open and by the import: libsndfile's reason.
       {{"save", tag, out_}, 1, "tactoria-cli: Unable to import \"tag.wav\": "},
       {{"mix", in_, tag, out_}, 1, "tactoria-cli: Unable to import \"tag.wav\": "},

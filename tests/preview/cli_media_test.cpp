@@ -1,14 +1,21 @@
 // tactoria-cli play and waveform, run as the user runs them.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QColor>
 #include <QImage>
 #include <algorithm>
 #include <random>
 #include <span>
+#include <sstream>
 #include <vector>
 
+#include "cli_play.h"
 #include "pulse_server.h"
+#include "support/failing_sink.h"
 #include "support/tool_run.h"
 
 namespace tactoria {
@@ -52,6 +59,72 @@ TEST(CliWaveformTest, DrawsTheGridAtTheGivenSize) {
       {"waveform", dir / "float.wav", dir / "float.png", "--bars", "2", "--width", "640", "--height", "200"});
   ASSERT_EQ(floatRun.status, 0) << floatRun.err;
   EXPECT_TRUE(QImage(QString::fromStdString(dir / "float.png")) == image);
+}
+
+// The picture goes through the safe write: a full disk, a device or a FIFO fails with the reason
+// and leaves the target as it was.
+TEST(CliWaveformTest, WritesThePictureOnlyWhole) {
+  testing::TempDir dir;
+  testing::WriteBytes(dir / "in.wav", testing::PcmWave(testing::Ramp(4000)));
+  const Bytes old = testing::Ramp(9, 100);
+  testing::WriteBytes(dir / "old.png", old);
+  // A reader on the FIFO: a write into it would not block but be lost.
+  ASSERT_EQ(::mkfifo((dir / "fifo.png").c_str(), 0600), 0);
+  const int reader = ::open((dir / "fifo.png").c_str(), O_RDONLY | O_NONBLOCK);
+  ASSERT_GE(reader, 0);
+  const std::pair<std::string, std::string> refusals[] = {
+      {"/dev/full", "(not a regular file; /dev/full)"},
+      {dir / "fifo.png", "(not a regular file; " + dir / "fifo.png)"},
+      {dir / "new.png/", "(Is a directory; " + dir / "new.png/)"},
+  };
+  for (const auto& [target, text] : refusals) {
+    const ToolRun run = RunTool({"waveform", dir / "in.wav", target, "--force"});
+    EXPECT_EQ(run.status, 1) << target;
+    EXPECT_NE(run.err.find("Failed to create the file. " + text), std::string::npos) << run.err;
+  }
+  ::close(reader);
+
+  // A disk that fills up, in-process: the same run with sinks that fail as a full disk does.
+  for (const std::string target : {"old.png", "new.png"}) {
+    cli::CliCommand command;
+    command.job = cli::Job::Waveform;
+    command.input = dir / "in.wav";
+    command.output = dir / target;
+    command.force = true;
+    command.width = 64;
+    command.height = 48;
+    std::ostringstream out, err;
+    const cli::JobStreams streams{out, err, false, testing::FullDiskSinks(100)};
+    EXPECT_EQ(cli::RunWaveform(command, streams), 1) << target;
+    EXPECT_NE(
+        err.str().find("Failed to write data to the file. (No space left on device; " + dir / target + ")"),
+        std::string::npos)
+        << err.str();
+  }
+  EXPECT_EQ(testing::ReadBytes(dir / "old.png"), old);
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"fifo.png", "in.wav", "old.png"}));
+}
+
+// The sound server connection must not break the tool's end: every play of a short loop exits 0.
+TEST(CliPlayRepeatTest, EveryPlayExitsZero) {
+  if (!testing::g_pulse) GTEST_SKIP() << "no private sound server";
+  testing::TempDir dir;
+  Bytes data(1323 * 4);  // 30 ms of 16-bit stereo
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::byte>(i * 7 + 1);
+  testing::WriteBytes(dir / "in.wav", testing::PcmWave(data));
+  // A crash must not leave a core file of the whole process behind.
+  rlimit core{};
+  ::getrlimit(RLIMIT_CORE, &core);
+  const rlimit none{0, core.rlim_max};
+  ::setrlimit(RLIMIT_CORE, &none);
+  std::string failures;
+  for (int i = 0; i < 50; ++i) {
+    const ToolRun run = RunTool({"play", dir / "in.wav"});
+    if (run.status != 0)
+      failures += "play " + std::to_string(i) + ": " + std::to_string(run.status) + " " + run.err;
+  }
+  ::setrlimit(RLIMIT_CORE, &core);
+  EXPECT_EQ(failures, "");
 }
 
 TEST(CliPlayTest, PlaysTheBeatOnceOrSaysThereIsNoOutput) {
