@@ -17,8 +17,8 @@
 
 #include "analysis/hits.h"
 #include "preview/waveform_view.h"
-#include "beats/slice_fades.h"
-#include "beats/slice_snap.h"
+#include "slices/slice_fades.h"
+#include "slices/slice_points.h"
 
 namespace tactoria {
 namespace {
@@ -109,7 +109,7 @@ bool PreviewSlices::Editing() const {
 
 std::optional<SliceRange> PreviewSlices::SelectedSlice() const {
   if (!Editing() || !selectedSlice_) return std::nullopt;
-  const std::vector<SliceRange> slices = Slices(state_, grid_);
+  const std::vector<SliceRange> slices = SliceRanges(state_, grid_);
   if (*selectedSlice_ < 0 || *selectedSlice_ >= static_cast<int>(slices.size())) return std::nullopt;
   return slices[static_cast<std::size_t>(*selectedSlice_)];
 }
@@ -181,8 +181,16 @@ PreviewSlices::SliceSound PreviewSlices::SelectedSliceSound() const {
       ByteBuffer::Allocate(static_cast<std::size_t>((slice->end - slice->first) * format.blockAlign));
   if (!bytes) return {};
   sound_->Gather(slice->first * format.blockAlign, bytes->bytes());
-  ApplySliceFades(bytes->bytes(), format, FadeFrames(state_.fadeInMs, format.sampleRate),
-                  FadeFrames(state_.fadeOutMs, format.sampleRate));
+  // Played as it will be written; a slice shorter than its fades (which the export refuses) is
+  // heard with both shortened in proportion.
+  const std::int64_t frames = slice->end - slice->first;
+  std::int64_t fadeIn = FadeFrames(state_.fadeInMs, format.sampleRate);
+  std::int64_t fadeOut = FadeFrames(state_.fadeOutMs, format.sampleRate);
+  if (fadeIn + fadeOut > frames) {
+    fadeIn = fadeIn * frames / (fadeIn + fadeOut);
+    fadeOut = frames - fadeIn;
+  }
+  ApplyFades(bytes->bytes(), format, fadeIn, fadeOut);
   PreviewSource source;
   source.data = std::make_shared<const ByteBuffer>(std::move(*bytes));
   source.format = format;
@@ -270,13 +278,13 @@ void PreviewSlices::RemoveMarker(int index) {
 std::int64_t PreviewSlices::Snap(std::int64_t frame) const {
   if (!state_.snap || !sound_) return frame;
   const WaveFormat& format = sound_->format();
-  const std::int64_t radius = FadeFrames(kSnapMs, format.sampleRate);
+  const std::int64_t radius = FadeFrames(kSnapWindowMs, format.sampleRate);
   const std::int64_t first = std::max<std::int64_t>(frame - radius - 1, 0);
   const std::int64_t end = std::min(frame + radius + 2, sound_->frames());
   if (end <= first) return frame;
   std::vector<std::byte> pcm(static_cast<std::size_t>((end - first) * format.blockAlign));
   sound_->Gather(first * format.blockAlign, pcm);
-  return NearestZeroCrossing(pcm, format, first, frame, radius);
+  return first + NearestZeroCrossing(pcm, format, frame - first, radius, 0, end - first - 1);
 }
 
 std::optional<int> PreviewSlices::MarkerNear(int x) const {
@@ -300,7 +308,7 @@ void PreviewSlices::SelectSliceAt(std::optional<std::int64_t> frame) {
   selectedMarker_.reset();
   selectedSlice_.reset();
   if (frame) {
-    const int index = SliceIndexAt(Slices(state_, grid_), *frame);
+    const int index = SliceIndexAt(SliceRanges(state_, grid_), *frame);
     if (index >= 0) selectedSlice_ = index;
   }
   Update();
@@ -328,10 +336,10 @@ void PreviewSlices::EndDrag() {
 
 void PreviewSlices::Update() {
   view_.SetSliceMarks(Marks());
-  count_->setText(
-      sound_ && !original_
-          ? QStringLiteral("%1 hits, %2 slices").arg(state_.markers.size()).arg(Slices(state_, grid_).size())
-          : QString());
+  count_->setText(sound_ && !original_ ? QStringLiteral("%1 hits, %2 slices")
+                                             .arg(state_.markers.size())
+                                             .arg(SliceRanges(state_, grid_).size())
+                                       : QString());
 }
 
 bool PreviewSlices::eventFilter(QObject* watched, QEvent* event) {

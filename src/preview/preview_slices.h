@@ -8,7 +8,7 @@
 
 #include "waveform/slice_marks.h"
 #include "beats/beat_grid.h"
-#include "beats/slice_state.h"
+#include "slices/slice_state.h"
 #include "process/preview_sound.h"
 
 class QCheckBox;
@@ -109,7 +109,7 @@ class PreviewSlices : public QObject {
   BeatGrid grid_;
   bool original_ = false;
   std::optional<int> selectedMarker_;
-  std::optional<int> selectedSlice_;  // in Slices(state_, grid_)
+  std::optional<int> selectedSlice_;  // in SliceRanges(state_, grid_)
   // A marker being dragged, where it is now, and whether it is off the view (let go there,
   // it is removed).
   std::optional<int> dragging_;

@@ -15,7 +15,7 @@
 #include "preview/preview_slices.h"
 #include "preview/preview_window.h"
 #include "preview/waveform_view.h"
-#include "beats/slice_fades.h"
+#include "slices/slice_fades.h"
 #include "pulse_server.h"
 #include "window_fixture.h"
 
@@ -196,7 +196,7 @@ TEST_F(SliceTest, AClickPlaysTheSliceAloneWithItsFades) {
   // The slice as it will be written: its frames of the render, faded in and out.
   const std::vector<std::byte> all = preview->Sound()->Copy();
   std::vector<std::byte> expected(all.begin() + hits[2] * 4, all.begin() + hits[3] * 4);
-  ASSERT_TRUE(ApplySliceFades(expected, preview->Sound()->format(), FadeFrames(kDefaultFadeInMs, 44100),
+  ASSERT_TRUE(ApplyFades(expected, preview->Sound()->format(), FadeFrames(kDefaultFadeInMs, 44100),
                               FadeFrames(kDefaultFadeOutMs, 44100)));
   EXPECT_EQ(heard.sound->Copy(), expected);
   EXPECT_EQ(std::to_integer<int>(expected[0]) | std::to_integer<int>(expected[1]), 0);  // silent start

@@ -1,11 +1,11 @@
-#include "beats/slice_state.h"
+#include "slices/slice_state.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace tactoria {
 
-std::vector<SliceRange> Slices(const SliceState& state, const BeatGrid& grid) {
+std::vector<SliceRange> SliceRanges(const SliceState& state, const BeatGrid& grid) {
   std::vector<SliceRange> slices;
   if (state.mode == SliceMode::Grid) {
     if (grid.empty()) return slices;
@@ -22,7 +22,7 @@ std::vector<SliceRange> Slices(const SliceState& state, const BeatGrid& grid) {
 
 std::vector<std::int64_t> SliceStarts(const SliceState& state, const BeatGrid& grid) {
   std::vector<std::int64_t> starts;
-  for (const SliceRange& slice : Slices(state, grid)) starts.push_back(slice.first);
+  for (const SliceRange& slice : SliceRanges(state, grid)) starts.push_back(slice.first);
   return starts;
 }
 

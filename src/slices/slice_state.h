@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "beats/beat_grid.h"
-#include "beats/slice_fades.h"
+#include "slices/slice_fades.h"
 
 namespace tactoria {
 
@@ -36,7 +36,7 @@ struct SliceState {
 // The slices in order. Grid: the beats of `grid` (the tail belongs to none). Hits: from each
 // marker to the next, the last to the end of the sound (what lies before the first marker
 // belongs to none).
-std::vector<SliceRange> Slices(const SliceState& state, const BeatGrid& grid);
+std::vector<SliceRange> SliceRanges(const SliceState& state, const BeatGrid& grid);
 // The start frames of the slices.
 std::vector<std::int64_t> SliceStarts(const SliceState& state, const BeatGrid& grid);
 // The index of the slice holding `frame`, or -1.
