@@ -3,6 +3,8 @@ add_library(tactoria_output STATIC
   output_texts.cpp
   frm_progress.cpp
   frm_shuffle.cpp
+  frm_shuffle_play.cpp
+  render_progress.cpp
   button_label.cpp
   focus_return.cpp
 )

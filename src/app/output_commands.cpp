@@ -12,6 +12,7 @@
 #include "app/frm_shuffle.h"
 #include "app/main_window_state.h"
 #include "app/output_texts.h"
+#include "app/render_progress.h"
 #include "app/user_dialogs.h"
 #include "beats/beat_math.h"
 #include "beats/span_beats.h"
@@ -30,10 +31,13 @@ namespace {
 constexpr const char* kDeleteSpannedTitle = "Spanned Cancelled";
 constexpr const char* kDeleteSpannedText = "Do you wish to delete all the spanned files you just created?.";
 
-// Renders the open sound as the window's fields describe it; shows the failure, if any.
+// Renders the open sound as the window's fields describe it; shows the failure, if any (a render
+// the user cancelled in its progress window ends without a message).
 std::optional<ByteBuffer> Render(MainWindowState& window, const vbMediaFile& wave) {
+  const RenderProgress progress(window.Window());
   RenderResult result = RenderNewSample(wave.Item(window.DataIndex()).bytes(), window.CurrentFormat(),
-                                        window.CurrentRenderSettings());
+                                        window.CurrentRenderSettings(), progress.Control());
+  if (result.failure == RenderFailure::Cancelled) return std::nullopt;
   if (result.failure) {
     window.Dialogs().Message(window.Window(), kRenderFailureTitle, RenderFailureMessage(*result.failure),
                              MessageIcon::Critical);
@@ -44,9 +48,11 @@ std::optional<ByteBuffer> Render(MainWindowState& window, const vbMediaFile& wav
 
 // The plan of the render the window's fields describe; shows the failure, if any.
 std::optional<PlannedRender> Plan(MainWindowState& window, const vbMediaFile& wave) {
+  const RenderProgress progress(window.Window());
   auto made = PlannedRender::Make(wave.Item(window.DataIndex()).bytes(), window.CurrentFormat(),
-                                  window.CurrentRenderSettings());
+                                  window.CurrentRenderSettings(), progress.Control());
   if (const auto* failure = std::get_if<RenderFailure>(&made)) {
+    if (*failure == RenderFailure::Cancelled) return std::nullopt;
     window.Dialogs().Message(window.Window(), kRenderFailureTitle, RenderFailureMessage(*failure),
                              MessageIcon::Critical);
     return std::nullopt;
@@ -211,7 +217,7 @@ void OutputCommands::Shuffle() {
     }
     if (!window_.CurrentWave()) return;
     const FocusReturn back(window_.Window());
-    FrmShuffle dialog(window_, window_.Window());
+    FrmShuffle dialog(window_, window_.Window(), audition_);
     dialog.exec();
   });
 }
@@ -241,6 +247,8 @@ void OutputCommands::MixTo() {
     if (target.isEmpty()) return;
     busy.Show();
 
+    // A long render lets events through for its progress window: the window takes no command meanwhile.
+    DisabledWindow disabled(window_.Window());
     std::optional<ByteBuffer> working = Render(window_, *wave);
     if (!working) return;
     if (!MixSamples(second.Item(checked.dataIndex).bytes(), working->bytes(), checked.format.blockAlign)) {

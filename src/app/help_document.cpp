@@ -1,0 +1,23 @@
+#include "help_document.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace tactoria {
+
+QString HelpDocumentPath() {
+  const QString name = QStringLiteral("README.md");
+  const QString beside = QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                                         QStringLiteral("/../share/doc/tactoria/") + name);
+  if (QFileInfo::exists(beside)) return beside;
+  const QString built = QDir::cleanPath(QStringLiteral(TACTORIA_DOC_DIR "/") + name);
+  if (QFileInfo::exists(built)) return built;
+  return beside;
+}
+
+QUrl HelpDocumentUrl() {
+  return QUrl::fromLocalFile(HelpDocumentPath());
+}
+
+}  // namespace tactoria
