@@ -11,9 +11,7 @@ QString HelpDocumentPath() {
   const QString beside = QDir::cleanPath(QCoreApplication::applicationDirPath() +
                                          QStringLiteral("/../share/doc/tactoria/") + name);
   if (QFileInfo::exists(beside)) return beside;
-  const QString built = QDir::cleanPath(QStringLiteral(TACTORIA_DOC_DIR "/") + name);
-  if (QFileInfo::exists(built)) return built;
-  return beside;
+  return QDir::cleanPath(QStringLiteral(TACTORIA_DOC_DIR "/") + name);
 }
 
 QUrl HelpDocumentUrl() {

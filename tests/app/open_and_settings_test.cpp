@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTimer>
+#include <memory>
 
 #include "app/frm_about.h"
 #include "app/frm_progress.h"
@@ -139,6 +140,7 @@ TEST_F(WindowTest, AboutNamesTheLicenceAndItsAddressOpensTheInstalledHelp) {
   QTimer::singleShot(0, [&] {
     auto* about = qobject_cast<FrmAbout*>(QApplication::activeModalWidget());
     ASSERT_NE(about, nullptr);
+    const std::unique_ptr<QDialog, void (*)(QDialog*)> closer(about, [](QDialog* d) { d->reject(); });
     const auto text = [&](const char* name) { return about->findChild<QLabel*>(name)->text(); };
     EXPECT_TRUE(text("LblCopyright").startsWith("Copyright: ") &&
                 text("LblCopyright").contains("GPL-3.0-or-later"))

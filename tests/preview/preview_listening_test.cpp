@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <memory>
 
 #include "app/audio_player.h"
 #include "app/frm_shuffle.h"
@@ -198,6 +199,7 @@ TEST_F(PreviewListeningTest, ShufflePlaysTheListedOrderWithoutTouchingTheOpenDat
   QTimer::singleShot(0, [&] {
     auto* dialog = qobject_cast<FrmShuffle*>(QApplication::activeModalWidget());
     ASSERT_NE(dialog, nullptr);
+    const std::unique_ptr<QDialog, void (*)(QDialog*)> closer(dialog, [](QDialog* d) { d->reject(); });
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
     QListWidget* list = dialog->LstShuffle();
     QPushButton* play = dialog->CmdPlay();
