@@ -202,7 +202,8 @@ void FrmShuffle::CmdRandomize_Click() {
       });
   lstShuffle_->show();
   progbar_->setValue(0);
-  OrderChanged();
+  // Heard once this command has ended.
+  QMetaObject::invokeMethod(this, &FrmShuffle::OrderChanged, Qt::QueuedConnection);
 }
 
 void FrmShuffle::CmdOK_Click() {

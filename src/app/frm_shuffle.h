@@ -54,6 +54,7 @@ class FrmShuffle : public QDialog {
   // Playing the listed order (frm_shuffle_play.cpp).
   void MakePlayButton();
   void CmdPlay_Click();
+  QString PlayListed();
   void OrderChanged();
 
   class Running;

@@ -1,6 +1,7 @@
 // The Shuffle dialog's Play: the order as listed, heard before Apply.
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QPointer>
 #include <QPushButton>
 
 #include "app/frm_shuffle.h"
@@ -31,20 +32,32 @@ FrmShuffle::~FrmShuffle() {
   }
 }
 
+QString FrmShuffle::PlayListed() {
+  // A long render lets events through for its progress: the dialog takes nothing meanwhile.
+  const QPointer<QWidget> focus = focusWidget();
+  running_ = true;
+  setEnabled(false);
+  const QString problem = audition_->PlayOrder(rows_.order, this);
+  setEnabled(true);
+  running_ = false;
+  if (focus) focus->setFocus();
+  return problem;
+}
+
 void FrmShuffle::CmdPlay_Click() {
   if (!audition_ || running_) return;
   if (audition_->PlayingOrder()) {
     audition_->StopOrder();
     return;
   }
-  const QString problem = audition_->PlayOrder(rows_.order);
+  const QString problem = PlayListed();
   if (!problem.isEmpty())
     window_.Dialogs().Message(this, QStringLiteral("Shuffle"), problem, MessageIcon::Exclamation);
 }
 
 // A new order while it plays: heard from the same place on.
 void FrmShuffle::OrderChanged() {
-  if (audition_ && audition_->PlayingOrder()) audition_->PlayOrder(rows_.order);
+  if (audition_ && audition_->PlayingOrder() && !running_) PlayListed();
 }
 
 bool FrmShuffle::eventFilter(QObject* watched, QEvent* event) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QString>
+
+class QWidget;
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -14,8 +16,9 @@ class OrderAudition {
   virtual ~OrderAudition() = default;
 
   // Plays `order` (1-based beat numbers, as listed); while it plays, a new order takes over at
-  // the same place. Empty when it plays, else why it cannot, for the dialog to show.
-  virtual QString PlayOrder(const std::vector<std::int32_t>& order) = 0;
+  // the same place. A long render shows its progress over `owner`, with Cancel. Empty when it plays
+  // or the user cancelled the render, else why it cannot play, for the dialog to show.
+  virtual QString PlayOrder(const std::vector<std::int32_t>& order, QWidget* owner) = 0;
   virtual void StopOrder() = 0;
   virtual bool PlayingOrder() const = 0;
   // Called when the playing state changes (also when a single play ends by itself).

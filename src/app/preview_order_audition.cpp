@@ -6,6 +6,7 @@
 #include "app/audio_player.h"
 #include "app/busy_state.h"
 #include "app/main_window_state.h"
+#include "app/render_progress.h"
 #include "beats/shuffle_order.h"
 #include "process/preview_sound.h"
 
@@ -24,7 +25,7 @@ void PreviewOrderAudition::SetPlaying(bool playing) {
   if (handler_) handler_(playing);
 }
 
-QString PreviewOrderAudition::PlayOrder(const std::vector<std::int32_t>& order) {
+QString PreviewOrderAudition::PlayOrder(const std::vector<std::int32_t>& order, QWidget* owner) {
   const vbMediaFile* wave = window_.CurrentWave();
   if (!wave || !player_) return QStringLiteral("No file open.");
   try {
@@ -35,9 +36,14 @@ QString PreviewOrderAudition::PlayOrder(const std::vector<std::int32_t>& order) 
     if (ReorderBeats(copy->bytes(), order, window_.CurrentFormat().blockAlign) != ReorderResult::Done)
       return QStringLiteral("The beats could not be reordered.");
     PreviewSource source{std::make_shared<const ByteBuffer>(std::move(*copy)), window_.CurrentFormat()};
-    auto rendered = PreviewSound::Render(source, window_.CurrentRenderSettings());
+    std::variant<std::shared_ptr<const PreviewSound>, RenderFailure> rendered = RenderFailure::Cancelled;
+    {
+      const RenderProgress progress(owner);
+      rendered = PreviewSound::Render(source, window_.CurrentRenderSettings(), progress.Control());
+    }
     if (const auto* failure = std::get_if<RenderFailure>(&rendered))
-      return QString::fromLatin1(RenderFailureMessage(*failure));
+      return *failure == RenderFailure::Cancelled ? QString()
+                                                  : QString::fromLatin1(RenderFailureMessage(*failure));
     player_->SetSound(std::get<std::shared_ptr<const PreviewSound>>(std::move(rendered)));
     // Playing already: the new order goes on at the same place.
     if (playing_ && player_->IsPlaying()) return {};

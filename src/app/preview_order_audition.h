@@ -18,7 +18,7 @@ class PreviewOrderAudition : public QObject, public OrderAudition {
  public:
   PreviewOrderAudition(MainWindowState& window, AudioPlayer& player, QObject* parent = nullptr);
 
-  QString PlayOrder(const std::vector<std::int32_t>& order) override;
+  QString PlayOrder(const std::vector<std::int32_t>& order, QWidget* owner) override;
   void StopOrder() override;
   bool PlayingOrder() const override { return playing_; }
   void SetPlayingHandler(std::function<void(bool playing)> handler) override {

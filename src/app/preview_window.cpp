@@ -490,6 +490,7 @@ void PreviewWindow::showEvent(QShowEvent* event) {
 }
 
 void PreviewWindow::closeEvent(QCloseEvent* event) {
+  CancelRender();
   player_->Stop();
   SaveGeometry();
   settings_.SetValue(Key(kSection), QStringLiteral("Visible"), QStringLiteral("0"));

@@ -230,6 +230,12 @@ TEST_F(PreviewListeningTest, ShufflePlaysTheListedOrderWithoutTouchingTheOpenDat
     expected = before;
     ASSERT_EQ(ReorderBeats(expected, dialog->Rows().order, 4), ReorderResult::Done);
     EXPECT_TRUE(player.Sound()->Copy() == expected);
+    // Randomize too, once it has run.
+    QTest::mouseClick(dialog->CmdRandomize(), Qt::LeftButton);
+    expected = before;
+    ASSERT_EQ(ReorderBeats(expected, dialog->Rows().order, 4), ReorderResult::Done);
+    QTRY_VERIFY(player.Sound()->Copy() == expected);
+    EXPECT_TRUE(player.IsPlaying());
     // Closing the dialog stops it.
     QTest::keyClick(list, Qt::Key_Escape);
     checked = true;
