@@ -116,6 +116,7 @@ void OutputCommands::SaveAs() {
     vbMediaFile* wave = window_.CurrentWave();
     if (path.isEmpty() || !wave) return;
 
+    const FocusReturn back(window_.Window());  // after the render's progress window, once enabled again
     DisabledWindow disabled(window_.Window());
     BusyPointer busy;
     const std::optional<PlannedRender> plan = Plan(window_, *wave);
@@ -139,6 +140,8 @@ void OutputCommands::SpanAs() {
     if (path.isEmpty() || !wave) return;
 
     QCoreApplication::processEvents();
+    const FocusReturn backAfterAll(
+        window_.Window());  // after the render's progress window, once enabled again
     DisabledWindow disabled(window_.Window());
     BusyPointer busy;
     const std::optional<PlannedRender> plan = Plan(window_, *wave);
@@ -247,7 +250,9 @@ void OutputCommands::MixTo() {
     if (target.isEmpty()) return;
     busy.Show();
 
-    // A long render lets events through for its progress window: the window takes no command meanwhile.
+    // A long render lets events through for its progress window: the window takes no command meanwhile,
+    // and has its focus back afterwards.
+    const FocusReturn back(window_.Window());
     DisabledWindow disabled(window_.Window());
     std::optional<ByteBuffer> working = Render(window_, *wave);
     if (!working) return;

@@ -17,7 +17,6 @@ void RenderProgress::Report(double done) {
   const qint64 now = clock_.elapsed();
   if (now < kQuietMs) return;
   if (!dialog_) {
-    back_.emplace(owner_);
     dialog_ = std::make_unique<QProgressDialog>(QStringLiteral("Changing the length with the pitch kept..."),
                                                 QStringLiteral("Cancel"), 0, 1000, owner_);
     dialog_->setObjectName(QStringLiteral("RenderProgress"));

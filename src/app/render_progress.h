@@ -5,9 +5,7 @@
 #include <QString>
 #include <atomic>
 #include <memory>
-#include <optional>
 
-#include "app/focus_return.h"
 #include "process/time_stretch.h"
 
 class QProgressDialog;
@@ -18,7 +16,8 @@ namespace tactoria {
 // The progress window of an output command's render: it appears once the render has run about half
 // a second (a Keep Pitch stretch of a long sound), shows how far it is and offers Cancel. The render
 // runs on the user-interface thread; each report lets pending events through, so the window paints
-// and its Cancel answers.
+// and its Cancel answers. The owner, disabled meanwhile, gives itself the focus back afterwards
+// (FocusReturn made before it was disabled).
 class RenderProgress {
  public:
   explicit RenderProgress(QWidget* owner);
@@ -40,7 +39,6 @@ class RenderProgress {
   qint64 lastEvents_ = 0;
   std::atomic<bool> cancel_{false};
   StretchControl control_;
-  std::optional<FocusReturn> back_;  // declared before the window: acts once it is gone
   std::unique_ptr<QProgressDialog> dialog_;
 };
 
