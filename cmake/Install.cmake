@@ -51,6 +51,10 @@ endforeach()
 add_custom_target(tactoria_man_pages ALL DEPENDS ${man_gz})
 
 install(FILES ${TACTORIA_DATA}/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tactoria)
+# The README is the program's help (the About box opens it), with the pictures it shows.
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tactoria)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/tactoria/docs
+  FILES_MATCHING PATTERN "*.png")
 
 # The Debian package.
 set(CPACK_GENERATOR DEB)

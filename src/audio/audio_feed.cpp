@@ -180,6 +180,7 @@ void AudioFeed::Begin(std::shared_ptr<const PreviewSound> sound, std::int64_t fi
   next_ = start_;
   loop_ = loop;
   silenceLeft_ = std::max<std::int64_t>(silenceFramesAfter, 0);
+  silenceOut_ = 0;
   framesOut_ = 0;
 }
 
@@ -209,6 +210,10 @@ std::int64_t AudioFeed::NextFrame() const {
 std::int64_t AudioFeed::FramesOut() const {
   QMutexLocker lock(&mutex_);
   return framesOut_;
+}
+std::int64_t AudioFeed::SilenceOut() const {
+  QMutexLocker lock(&mutex_);
+  return silenceOut_;
 }
 std::int64_t AudioFeed::RangeStart() const {
   QMutexLocker lock(&mutex_);
@@ -278,6 +283,7 @@ qint64 AudioFeed::readData(char* data, qint64 maxSize) {
         std::memset(data + done * outFrameBytes_, SilenceByte(outSample_),
                     static_cast<std::size_t>(n * outFrameBytes_));
         silenceLeft_ -= n;
+        silenceOut_ += n;
         done += n;
         continue;
       } else {

@@ -42,6 +42,8 @@ class AudioFeed : public QIODevice {
   // The frame of the sound that the next pull hands out, and how many frames went out in all.
   std::int64_t NextFrame() const;
   std::int64_t FramesOut() const;
+  // Frames of the silence after a single play handed out so far.
+  std::int64_t SilenceOut() const;
   // True once the range (and the silence after it) has been handed out without looping.
   bool Finished() const;
   std::int64_t RangeStart() const;
@@ -66,6 +68,7 @@ class AudioFeed : public QIODevice {
   std::int64_t next_ = 0;
   bool loop_ = false;
   std::int64_t silenceLeft_ = 0;
+  std::int64_t silenceOut_ = 0;
   std::int64_t framesOut_ = 0;
   QAudioFormat::SampleFormat outSample_ = QAudioFormat::Unknown;
   int outChannels_ = 0;

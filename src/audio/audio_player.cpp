@@ -115,6 +115,11 @@ void AudioPlayer::Teardown() {
   feed_->close();
 }
 
+bool AudioPlayer::HeardToEnd() const {
+  if (!playing_ || loop_) return false;
+  return feed_->NextFrame() >= feed_->RangeEnd() && feed_->SilenceOut() >= driver_->Buffered();
+}
+
 std::int64_t AudioPlayer::Playhead() const {
   if (!playing_) return feed_->RangeStart();
   const std::int64_t buffered = driver_->Buffered();
@@ -122,6 +127,8 @@ std::int64_t AudioPlayer::Playhead() const {
   const std::int64_t length = feed_->RangeEnd() - start;
   if (length <= 0) return start;
   std::int64_t place = feed_->NextFrame() - start - buffered;
+  // Once the range is out, the silence after it pushes its last frames through the buffer.
+  if (!loop_) place += feed_->SilenceOut();
   if (loop_) {
     place %= length;
     if (place < 0) place += length;

@@ -40,6 +40,7 @@ class AudioPlayer : public QObject {
                 std::optional<std::int64_t> endFrame = std::nullopt);
   void SetLoop(bool loop);
   bool Loop() const { return loop_; }
+  std::shared_ptr<const PreviewSound> Sound() const { return sound_; }
   std::int64_t RangeStart() const { return first_; }
   std::optional<std::int64_t> RangeEnd() const { return end_; }
 
@@ -47,6 +48,9 @@ class AudioPlayer : public QObject {
   bool Play();
   void Stop();
   bool IsPlaying() const { return playing_; }
+  // Played once to the end of its range: what is left of the play is the silence that lets the
+  // output drain (a new Play need not wait for it).
+  bool HeardToEnd() const;
   QString LastError() const { return lastError_; }
 
   // The frame of the sound being heard about now.

@@ -46,7 +46,7 @@ ButtonLabel* MakeArrow(const QString& glyph, QWidget* parent) {
 
 }  // namespace
 
-FrmShuffle::FrmShuffle(MainWindowState& window, QWidget* parent)
+FrmShuffle::FrmShuffle(MainWindowState& window, QWidget* parent, OrderAudition* audition)
     : QDialog(parent),
       window_(window),
       lstShuffle_(new QListWidget(this)),
@@ -55,7 +55,8 @@ FrmShuffle::FrmShuffle(MainWindowState& window, QWidget* parent)
       cmdOK_(new QPushButton(QStringLiteral("Apply"), this)),
       cmdReset_(new QPushButton(QStringLiteral("Reset"), this)),
       cmdRandomize_(new QPushButton(QStringLiteral("Randomize"), this)),
-      progbar_(new QProgressBar(this)) {
+      progbar_(new QProgressBar(this)),
+      audition_(audition) {
   setObjectName(QStringLiteral("FrmShuffle"));
   setWindowTitle(QStringLiteral("Shuffle"));
   setFixedSize(288, 276);
@@ -92,6 +93,7 @@ FrmShuffle::FrmShuffle(MainWindowState& window, QWidget* parent)
   connect(cmdOK_, &QPushButton::clicked, this, &FrmShuffle::CmdOK_Click);
   connect(cmdReset_, &QPushButton::clicked, this, &FrmShuffle::CmdReset_Click);
   connect(cmdRandomize_, &QPushButton::clicked, this, &FrmShuffle::CmdRandomize_Click);
+  MakePlayButton();
 
   Form_Load();
 }
@@ -150,6 +152,7 @@ void FrmShuffle::Move(bool down) {
   ShowSelection();
   cmdOK_->setEnabled(true);
   cmdReset_->setEnabled(true);
+  OrderChanged();
 }
 
 void FrmShuffle::SetCommandsEnabled(bool enabled) {
@@ -157,12 +160,14 @@ void FrmShuffle::SetCommandsEnabled(bool enabled) {
        {static_cast<QWidget*>(cmdOK_), static_cast<QWidget*>(cmdReset_), static_cast<QWidget*>(cmdRandomize_),
         static_cast<QWidget*>(lblUp_), static_cast<QWidget*>(lblDown_)})
     command->setEnabled(enabled);
+  if (cmdPlay_) cmdPlay_->setEnabled(enabled);
 }
 
 void FrmShuffle::CmdReset_Click() {
   cmdReset_->setEnabled(false);
   cmdOK_->setEnabled(false);
   Form_Load();
+  OrderChanged();
 }
 
 // While Randomize or Apply runs, the other commands are off: the loop lets events through.
@@ -197,6 +202,8 @@ void FrmShuffle::CmdRandomize_Click() {
       });
   lstShuffle_->show();
   progbar_->setValue(0);
+  // Heard once this command has ended.
+  QMetaObject::invokeMethod(this, &FrmShuffle::OrderChanged, Qt::QueuedConnection);
 }
 
 void FrmShuffle::CmdOK_Click() {

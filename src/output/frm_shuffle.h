@@ -12,6 +12,7 @@ namespace tactoria {
 
 class ButtonLabel;
 class MainWindowState;
+class OrderAudition;
 
 // The modal dialog that reorders the open sound's beats. The list widget shows `rows_`;
 // every exchange is made on both.
@@ -19,7 +20,9 @@ class FrmShuffle : public QDialog {
   Q_OBJECT
 
  public:
-  FrmShuffle(MainWindowState& window, QWidget* parent = nullptr);
+  // With `audition`, a Play button (and Space in the list) plays the order as listed.
+  FrmShuffle(MainWindowState& window, QWidget* parent = nullptr, OrderAudition* audition = nullptr);
+  ~FrmShuffle() override;
 
   QListWidget* LstShuffle() const { return lstShuffle_; }
   QPushButton* CmdOK() const { return cmdOK_; }
@@ -28,10 +31,15 @@ class FrmShuffle : public QDialog {
   ButtonLabel* LblUp() const { return lblUp_; }
   ButtonLabel* LblDown() const { return lblDown_; }
   QProgressBar* Progbar() const { return progbar_; }
+  QPushButton* CmdPlay() const { return cmdPlay_; }
   const ShuffleRows& Rows() const { return rows_; }
 
  public slots:
   void reject() override;
+  void done(int result) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void Form_Load();
@@ -43,6 +51,11 @@ class FrmShuffle : public QDialog {
   void ReadSelection();
   void ShowSelection();
   void SetCommandsEnabled(bool enabled);
+  // Playing the listed order (frm_shuffle_play.cpp).
+  void MakePlayButton();
+  void CmdPlay_Click();
+  QString PlayListed();
+  void OrderChanged();
 
   class Running;
 
@@ -55,6 +68,8 @@ class FrmShuffle : public QDialog {
   QPushButton* cmdReset_;
   QPushButton* cmdRandomize_;
   QProgressBar* progbar_;
+  OrderAudition* audition_;
+  QPushButton* cmdPlay_ = nullptr;
   bool running_ = false;  // Randomize or Apply is under way
 };
 

@@ -7,6 +7,14 @@
 #include <new>
 
 #include "output/shuffle_undo.h"
+#include "ui/busy_state.h"
+#include "ui/focus_return.h"
+#include "output/frm_progress.h"
+#include "output/frm_shuffle.h"
+#include "ui/main_window_state.h"
+#include "output/output_texts.h"
+#include "ui/render_progress.h"
+#include "ui/user_dialogs.h"
 #include "beats/beat_math.h"
 #include "beats/span_beats.h"
 #include "output/frm_progress.h"
@@ -31,10 +39,13 @@ namespace {
 constexpr const char* kDeleteSpannedTitle = "Spanned Cancelled";
 constexpr const char* kDeleteSpannedText = "Do you wish to delete all the spanned files you just created?.";
 
-// Renders the open sound as the window's fields describe it; shows the failure, if any.
+// Renders the open sound as the window's fields describe it; shows the failure, if any (a render
+// the user cancelled in its progress window ends without a message).
 std::optional<ByteBuffer> Render(MainWindowState& window, const vbMediaFile& wave) {
+  const RenderProgress progress(window.Window());
   RenderResult result = RenderNewSample(wave.Item(window.DataIndex()).bytes(), window.CurrentFormat(),
-                                        window.CurrentRenderSettings());
+                                        window.CurrentRenderSettings(), progress.Control());
+  if (result.failure == RenderFailure::Cancelled) return std::nullopt;
   if (result.failure) {
     window.Dialogs().Message(window.Window(), kRenderFailureTitle, RenderFailureMessage(*result.failure),
                              MessageIcon::Critical);
@@ -45,9 +56,11 @@ std::optional<ByteBuffer> Render(MainWindowState& window, const vbMediaFile& wav
 
 // The plan of the render the window's fields describe; shows the failure, if any.
 std::optional<PlannedRender> Plan(MainWindowState& window, const vbMediaFile& wave) {
+  const RenderProgress progress(window.Window());
   auto made = PlannedRender::Make(wave.Item(window.DataIndex()).bytes(), window.CurrentFormat(),
-                                  window.CurrentRenderSettings());
+                                  window.CurrentRenderSettings(), progress.Control());
   if (const auto* failure = std::get_if<RenderFailure>(&made)) {
+    if (*failure == RenderFailure::Cancelled) return std::nullopt;
     window.Dialogs().Message(window.Window(), kRenderFailureTitle, RenderFailureMessage(*failure),
                              MessageIcon::Critical);
     return std::nullopt;
@@ -111,6 +124,7 @@ void OutputCommands::SaveAs() {
     vbMediaFile* wave = window_.CurrentWave();
     if (path.isEmpty() || !wave) return;
 
+    const FocusReturn back(window_.Window());  // after the render's progress window, once enabled again
     DisabledWindow disabled(window_.Window());
     BusyPointer busy;
     const std::optional<PlannedRender> plan = Plan(window_, *wave);
@@ -134,6 +148,8 @@ void OutputCommands::SpanAs() {
     if (path.isEmpty() || !wave) return;
 
     QCoreApplication::processEvents();
+    const FocusReturn backAfterAll(
+        window_.Window());  // after the render's progress window, once enabled again
     DisabledWindow disabled(window_.Window());
     BusyPointer busy;
     const std::optional<PlannedRender> plan = Plan(window_, *wave);
@@ -213,7 +229,7 @@ void OutputCommands::Shuffle() {
     if (!window_.CurrentWave()) return;
     const FocusReturn back(window_.Window());
     ShuffleUndoMark undo(window_);
-    FrmShuffle dialog(window_, window_.Window());
+    FrmShuffle dialog(window_, window_.Window(), audition_);
     if (dialog.exec() == QDialog::Accepted) undo.Applied();
   });
 }
@@ -243,6 +259,10 @@ void OutputCommands::MixTo() {
     if (target.isEmpty()) return;
     busy.Show();
 
+    // A long render lets events through for its progress window: the window takes no command meanwhile,
+    // and has its focus back afterwards.
+    const FocusReturn back(window_.Window());
+    DisabledWindow disabled(window_.Window());
     std::optional<ByteBuffer> working = Render(window_, *wave);
     if (!working) return;
     if (!MixSamples(second.Item(checked.dataIndex).bytes(), working->bytes(), checked.format.blockAlign)) {

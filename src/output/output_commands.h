@@ -3,6 +3,7 @@
 namespace tactoria {
 
 class MainWindowState;
+class OrderAudition;
 
 // The main window's output commands. Each runs to its end on the user-interface thread,
 // reports every failure with a message and lets no exception out.
@@ -15,8 +16,12 @@ class OutputCommands {
   void Shuffle();  // Tools > Shuffle
   void MixTo();    // Tools > Mix To
 
+  // What plays the Shuffle dialog's order (none: the dialog has no Play).
+  void SetOrderAudition(OrderAudition* audition) { audition_ = audition; }
+
  private:
   MainWindowState& window_;
+  OrderAudition* audition_ = nullptr;
 };
 
 }  // namespace tactoria

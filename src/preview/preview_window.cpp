@@ -18,6 +18,9 @@
 #include "audio/audio_player.h"
 #include "preview/waveform_view.h"
 #include "preview/preview_slices.h"
+#include "ui/main_window_state.h"
+#include "preview/preview_placement.h"
+#include "ui/settings_store.h"
 #include "tempo/field_conversions.h"
 #include "ui/main_window_state.h"
 #include "ui/settings_store.h"
@@ -72,10 +75,15 @@ PreviewWindow::PreviewWindow(MainWindowState& main, SettingsStore& settings, QWi
   status_ = new QLabel(this);
   status_->setObjectName(QStringLiteral("PreviewStatus"));
   status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  status_->setWordWrap(true);
+  cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
+  cancel_->setObjectName(QStringLiteral("PreviewCancel"));
+  cancel_->hide();
+  hover_->setObjectName(QStringLiteral("PreviewHover"));
   // The keys belong to the window: a focused button must not take Space for itself.
   for (QWidget* w :
        {static_cast<QWidget*>(play_), static_cast<QWidget*>(loop_), static_cast<QWidget*>(original_),
-        static_cast<QWidget*>(keepPitch_), static_cast<QWidget*>(scroll_)}) {
+        static_cast<QWidget*>(keepPitch_), static_cast<QWidget*>(scroll_), static_cast<QWidget*>(cancel_)}) {
     w->setFocusPolicy(Qt::NoFocus);
   }
 
@@ -90,19 +98,30 @@ PreviewWindow::PreviewWindow(MainWindowState& main, SettingsStore& settings, QWi
   layout->addLayout(bar);
   layout->addWidget(view_, 1);
   layout->addWidget(scroll_);
-  layout->addWidget(status_);
+  auto* statusRow = new QHBoxLayout;
+  statusRow->addWidget(status_, 1);
+  statusRow->addWidget(cancel_);
+  layout->addLayout(statusRow);
   LinkSlices();
 
   playheadTimer_ = new QTimer(this);
   playheadTimer_->setInterval(30);
-  connect(playheadTimer_, &QTimer::timeout, this,
-          [this] { view_->SetPlayhead(player_->Playhead() + playOffset_); });
+  connect(playheadTimer_, &QTimer::timeout, this, [this] {
+    view_->SetPlayhead(player_->Playhead() + playOffset_);
+    // A single play that has been heard to its end: Play, not Stop, is next.
+    if (player_->HeardToEnd() != heardToEnd_) {
+      heardToEnd_ = !heardToEnd_;
+      UpdateControls();
+    }
+  });
+  connect(cancel_, &QPushButton::clicked, this, &PreviewWindow::CancelRender);
   connect(play_, &QPushButton::clicked, this, &PreviewWindow::TogglePlay);
   connect(loop_, &QCheckBox::toggled, player_, &AudioPlayer::SetLoop);
   connect(original_, &QCheckBox::toggled, this, [this] { StartJob(true); });
   connect(keepPitch_, &QCheckBox::toggled, this, &PreviewWindow::KeepPitchToggled);
   connect(player_, &AudioPlayer::PlayingChanged, this, [this](bool playing) {
     playing ? playheadTimer_->start() : playheadTimer_->stop();
+    heardToEnd_ = false;
     if (!playing) view_->SetPlayhead(std::nullopt);
     UpdateControls();
   });
@@ -123,6 +142,7 @@ PreviewWindow::PreviewWindow(MainWindowState& main, SettingsStore& settings, QWi
 }
 
 PreviewWindow::~PreviewWindow() {
+  if (renderCancel_) renderCancel_->store(true);  // the worker need not finish a long stretch
   SaveGeometry();
   player_->Stop();
 }
@@ -202,6 +222,11 @@ void PreviewWindow::StartJob(bool render) {
   renderPending_ = render;
   const std::uint64_t job = ++pendingJob_;
   latestJob_->store(job);
+  // The job before this one is superseded: a stretch it runs stops.
+  if (renderCancel_) renderCancel_->store(true);
+  const auto cancel = std::make_shared<std::atomic<bool>>(false);
+  renderCancel_ = cancel;
+  if (render) StartRenderProgress(job);
   std::shared_ptr<const PreviewSound> current = render ? nullptr : sound_;
   const PreviewSource source = source_;
   const RenderSettings settings = renderSettings_;
@@ -210,7 +235,7 @@ void PreviewWindow::StartJob(bool render) {
   const double start = start_;
   const int columns = view_->Columns();
   const auto latest = latestJob_;
-  worker_.Submit([this, job, current, source, settings, original, zoom, start, columns, latest] {
+  worker_.Submit([this, job, current, source, settings, original, zoom, start, columns, latest, cancel] {
     auto result = std::make_shared<Result>();
     result->job = job;
     result->sound = current;
@@ -218,7 +243,16 @@ void PreviewWindow::StartJob(bool render) {
       if (original) {
         result->sound = PreviewSound::Original(source);
       } else {
-        auto rendered = PreviewSound::Render(source, settings);
+        StretchControl control;
+        control.cancel = cancel.get();
+        control.progress = [this, job, last = -1](double done) mutable {
+          const int percent = static_cast<int>(done * 100);
+          if (percent == last) return;
+          last = percent;
+          QMetaObject::invokeMethod(
+              this, [this, job, percent] { RenderProgressed(job, percent); }, Qt::QueuedConnection);
+        };
+        auto rendered = PreviewSound::Render(source, settings, &control);
         if (auto* failure = std::get_if<RenderFailure>(&rendered)) {
           result->failure = QString::fromLatin1(RenderFailureMessage(*failure));
         } else {
@@ -255,6 +289,7 @@ void PreviewWindow::Show(std::shared_ptr<Result> result) {
   if (result->job != pendingJob_) return;  // stale
   shownJob_ = result->job;
   renderPending_ = false;
+  EndRenderProgress();
   failure_ = result->failure;
   if (!result->sound) {
     // The render refused: nothing to draw or play until the settings change.
@@ -330,13 +365,16 @@ void PreviewWindow::UpdateControls() {
   } else if (text.isEmpty() && !main_.CurrentWave()) {
     text = QStringLiteral("No file open.");
   }
+  if (playable) text += QStringLiteral(". ") + SpacePlaysText();
   status_->setText(text);
   play_->setEnabled(playable || player_->IsPlaying());
-  play_->setText(player_->IsPlaying() ? QStringLiteral("Stop") : QStringLiteral("Play"));
+  play_->setText(Sounding() ? QStringLiteral("Stop") : QStringLiteral("Play"));
+  if (!cancel_->isHidden()) ShowRenderProgress();
 }
 
 void PreviewWindow::TogglePlay() {
-  if (player_->IsPlaying()) {
+  // Space right after a single play ended plays again (the output's last silence is not waited for).
+  if (Sounding()) {
     player_->Stop();
     return;
   }
@@ -440,21 +478,25 @@ void PreviewWindow::keyPressEvent(QKeyEvent* event) {
 void PreviewWindow::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   if (!placed_ && parentWidget()) {
-    // First time: beside the main window.
-    const QRect main = parentWidget()->window()->frameGeometry();
-    QRect place(QPoint(main.right() + 8, main.top()), frameGeometry().size());
-    // Kept on the main window's screen: beside the main window where it fits, else as far
-    // right as the screen allows.
-    if (const QScreen* screen = parentWidget()->window()->screen()) {
-      const QRect room = screen->availableGeometry();
-      place.setSize(place.size().boundedTo(room.size()));
-      place.moveRight(std::min(place.right(), room.right()));
-      place.moveBottom(std::min(place.bottom(), room.bottom()));
-      place.moveLeft(std::max(place.left(), room.left()));
-      place.moveTop(std::max(place.top(), room.top()));
-      resize(size().boundedTo(place.size()));
+    // First time: beside the main window where there is room, never past a screen edge.
+    const QWidget* main = parentWidget()->window();
+    if (const QScreen* screen = main->screen()) {
+      // Before the window manager has framed this window, its frame is the main window's.
+      QMargins frame(geometry().left() - frameGeometry().left(), geometry().top() - frameGeometry().top(),
+                     frameGeometry().right() - geometry().right(),
+                     frameGeometry().bottom() - geometry().bottom());
+      if (frame.isNull()) {
+        frame = QMargins(main->geometry().left() - main->frameGeometry().left(),
+                         main->geometry().top() - main->frameGeometry().top(),
+                         main->frameGeometry().right() - main->geometry().right(),
+                         main->frameGeometry().bottom() - main->geometry().bottom());
+      }
+      const QSize framing(frame.left() + frame.right(), frame.top() + frame.bottom());
+      const QRect place = PlacePreview(screen->availableGeometry(), main->frameGeometry(), size() + framing,
+                                       minimumSizeHint().expandedTo(minimumSize()) + framing);
+      resize(place.size() - framing);
+      move(place.topLeft());
     }
-    move(place.topLeft());
     placed_ = true;
   }
   settings_.SetValue(Key(kSection), QStringLiteral("Visible"), QStringLiteral("1"));
@@ -462,6 +504,7 @@ void PreviewWindow::showEvent(QShowEvent* event) {
 }
 
 void PreviewWindow::closeEvent(QCloseEvent* event) {
+  CancelRender();
   player_->Stop();
   SaveGeometry();
   settings_.SetValue(Key(kSection), QStringLiteral("Visible"), QStringLiteral("0"));

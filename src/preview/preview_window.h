@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QWidget>
 #include <atomic>
 #include <cstdint>
@@ -60,6 +61,8 @@ class PreviewWindow : public QWidget {
   void ZoomBy(int steps, double atFraction = 0.5);
   // Shows the main window's Keep Pitch choice (without asking to change it).
   void SetKeepPitch(bool on);
+  // Stops the render under way (a long Keep Pitch stretch); the status says it was cancelled.
+  void CancelRender();
 
  signals:
   // A new sound or summary is on screen.
@@ -91,6 +94,14 @@ class PreviewWindow : public QWidget {
   void LinkSlices();
   void OnSliceChanged();
   bool PlaySelectedSlice();
+  // A long render's progress in the status line, with Cancel (preview_window_render.cpp).
+  void StartRenderProgress(std::uint64_t job);
+  void RenderProgressed(std::uint64_t job, int percent);
+  void ShowRenderProgress();
+  void EndRenderProgress();
+  // What Space plays, for the status line and the Play button.
+  QString SpacePlaysText() const;
+  bool Sounding() const;
 
   MainWindowState& main_;
   SettingsStore& settings_;
@@ -128,6 +139,13 @@ class PreviewWindow : public QWidget {
   QCheckBox* keepPitch_ = nullptr;
   QLabel* hover_ = nullptr;
   QLabel* status_ = nullptr;
+  QPushButton* cancel_ = nullptr;
+  // The running render's cancel flag; a newer job or Cancel sets it.
+  std::shared_ptr<std::atomic<bool>> renderCancel_;
+  QElapsedTimer renderClock_;
+  std::uint64_t renderJob_ = 0;
+  int renderPercent_ = 0;
+  bool heardToEnd_ = false;
   QTimer* playheadTimer_ = nullptr;
   bool placed_ = false;
   PreviewSlices* slices_ = nullptr;

@@ -19,6 +19,8 @@ void WaveformView::SetScene(const WaveformScene& scene, std::shared_ptr<const Pe
   scene_ = scene;
   scene_.summary = summary_.get();
   update();
+  // A new view (zoom, scroll, new length) puts another frame under a mouse that did not move.
+  if (mouseAt_) ShowHover(*mouseAt_);
 }
 
 void WaveformView::SetPlayhead(std::optional<std::int64_t> frame) {
@@ -49,14 +51,22 @@ void WaveformView::mousePressEvent(QMouseEvent* event) {
   setFocus();
   if (event->button() != Qt::LeftButton) return;
   const QRect lanes = WaveformLanes(rect());
-  if (!lanes.contains(event->position().toPoint())) return;
+  if (!lanes.contains(event->position().toPoint())) {
+    emit BeatClicked(-1);  // the ruler
+    return;
+  }
   const std::int64_t frame = FrameAtX(scene_, lanes, event->position().toPoint().x());
   emit BeatClicked(scene_.grid.BeatAt(frame));
 }
 
 void WaveformView::mouseMoveEvent(QMouseEvent* event) {
+  mouseAt_ = event->position().toPoint();
+  ShowHover(*mouseAt_);
+}
+
+void WaveformView::ShowHover(const QPoint& at) {
   const QRect lanes = WaveformLanes(rect());
-  const std::int64_t frame = FrameAtX(scene_, lanes, event->position().toPoint().x());
+  const std::int64_t frame = FrameAtX(scene_, lanes, at.x());
   if (scene_.sampleRate < 1 || frame < 0 || frame >= scene_.grid.soundFrames) {
     emit Hovered({});
     return;
@@ -75,6 +85,7 @@ void WaveformView::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void WaveformView::leaveEvent(QEvent*) {
+  mouseAt_.reset();
   emit Hovered({});
 }
 

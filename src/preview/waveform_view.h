@@ -3,6 +3,7 @@
 #include <QWidget>
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "waveform/waveform_painter.h"
 
@@ -27,7 +28,7 @@ class WaveformView : public QWidget {
   int LanesY() const;
 
  signals:
-  void BeatClicked(std::int64_t beat);  // -1: the click fell outside every beat
+  void BeatClicked(std::int64_t beat);  // -1: the click fell outside every beat (tail, ruler)
   void Hovered(const QString& text);
   void ZoomAsked(int steps, double atFraction);  // steps > 0 zooms in
   void ScrollAsked(int steps);
@@ -42,7 +43,10 @@ class WaveformView : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  void ShowHover(const QPoint& at);
+
   WaveformScene scene_;
+  std::optional<QPoint> mouseAt_;  // while the mouse is over the view
   std::shared_ptr<const PeakSummary> summary_;
   int wheelRest_ = 0;
 };

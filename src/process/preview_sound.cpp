@@ -13,8 +13,8 @@ std::span<const std::byte> SourceBytes(const PreviewSource& source) {
 }  // namespace
 
 std::variant<std::shared_ptr<const PreviewSound>, RenderFailure> PreviewSound::Render(
-    const PreviewSource& source, const RenderSettings& settings) {
-  auto made = PlannedRender::Make(SourceBytes(source), source.format, settings);
+    const PreviewSource& source, const RenderSettings& settings, const StretchControl* control) {
+  auto made = PlannedRender::Make(SourceBytes(source), source.format, settings, control);
   if (const auto* failure = std::get_if<RenderFailure>(&made)) return *failure;
   auto sound = std::shared_ptr<PreviewSound>(new PreviewSound);
   sound->source_ = source;

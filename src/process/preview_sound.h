@@ -32,7 +32,7 @@ class PreviewSound {
  public:
   // The render, or the failure the output commands would report.
   static std::variant<std::shared_ptr<const PreviewSound>, RenderFailure> Render(
-      const PreviewSource& source, const RenderSettings& settings);
+      const PreviewSource& source, const RenderSettings& settings, const StretchControl* control = nullptr);
   // The source data unchanged (the "Original" of A/B listening).
   static std::shared_ptr<const PreviewSound> Original(const PreviewSource& source);
 

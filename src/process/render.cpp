@@ -29,6 +29,8 @@ const char* RenderFailureMessage(RenderFailure failure) {
              "from 1/16 to 16 times as long; choose a length in that range or switch Keep Pitch off.";
     case RenderFailure::StretchError:
       return "Could not stretch the sound to its new length with the pitch kept. The time-stretch failed.";
+    case RenderFailure::Cancelled:
+      return "The render was cancelled.";
   }
   return "";
 }
@@ -51,9 +53,9 @@ bool SameMixFormat(const WaveFormat& open, const WaveFormat& second) {
 }
 
 RenderResult RenderNewSample(std::span<const std::byte> data, const WaveFormat& format,
-                             const RenderSettings& settings) {
+                             const RenderSettings& settings, const StretchControl* control) {
   RenderResult out;
-  auto made = PlannedRender::Make(data, format, settings);
+  auto made = PlannedRender::Make(data, format, settings, control);
   if (const auto* failure = std::get_if<RenderFailure>(&made)) {
     out.failure = *failure;
     return out;

@@ -30,6 +30,7 @@ enum class RenderFailure {
   StretchFormat,  // samples it cannot convert
   StretchRatio,   // a new length too far from the old one
   StretchError,   // the stretcher gave up
+  Cancelled,      // the user cancelled a long render
 };
 
 // Every render failure is shown under this title with the critical icon.
@@ -43,8 +44,10 @@ struct RenderResult {
 
 // Length change first, then the phaser on the sound at its new length, the reverse last.
 // The source data is only read.
+// `control` (process/time_stretch.h) reports a stretch's progress and may cancel it.
+struct StretchControl;
 RenderResult RenderNewSample(std::span<const std::byte> data, const WaveFormat& format,
-                             const RenderSettings& settings);
+                             const RenderSettings& settings, const StretchControl* control = nullptr);
 
 // The phaser offset in frames for a phaser value: value x block align, rounded half to even,
 // held within the 32-bit range.

@@ -85,8 +85,9 @@ struct Planes {
 class Stretch {
  public:
   Stretch(std::span<const std::byte> source, const WaveFormat& format, std::int32_t newFrames,
-          StretchEngine engine, int bytesPerSample, ByteBuffer& output)
-      : source_(source),
+          StretchEngine engine, int bytesPerSample, ByteBuffer& output, const StretchControl* control)
+      : control_(control),
+        source_(source),
         format_(format),
         align_(static_cast<std::size_t>(format.blockAlign)),
         channels_(format.channels),
@@ -108,12 +109,17 @@ class Stretch {
                    std::size_t{256}, kBlockFrames);
   }
 
-  void Run() {
+  // False when cancelled.
+  bool Run() {
     for (std::size_t at = 0; at < sourceFrames_; at += kBlockFrames) {
+      if (!Report(kStudyShare * static_cast<double>(at) / static_cast<double>(sourceFrames_))) return false;
       const std::size_t frames = Decode(at);
       stretcher_.study(in_.pointers.data(), frames, at + frames >= sourceFrames_);
     }
     for (std::size_t at = 0; at < sourceFrames_; at += processFrames_) {
+      if (!Report(kStudyShare +
+                  (1 - kStudyShare) * static_cast<double>(at) / static_cast<double>(sourceFrames_)))
+        return false;
       const std::size_t frames = Decode(at, processFrames_);
       stretcher_.process(in_.pointers.data(), frames, at + frames >= sourceFrames_);
       Drain();
@@ -122,6 +128,7 @@ class Stretch {
     // Whatever the stretcher fell short of is silence.
     for (auto& plane : out_.storage) std::fill(plane.begin(), plane.end(), 0.0f);
     while (written_ < newFrames_) Encode(std::min(kBlockFrames, newFrames_ - written_));
+    return Report(1.0);
   }
 
  private:
@@ -155,6 +162,17 @@ class Stretch {
     written_ += frames;
   }
 
+  // The study pass is a small part of the work; the processing pass is the rest.
+  static constexpr double kStudyShare = 0.1;
+
+  bool Report(double done) const {
+    if (!control_) return true;
+    if (control_->cancel && control_->cancel->load(std::memory_order_relaxed)) return false;
+    if (control_->progress) control_->progress(done);
+    return true;
+  }
+
+  const StretchControl* control_;
   std::span<const std::byte> source_;
   WaveFormat format_;
   std::size_t align_;
@@ -201,7 +219,8 @@ void EncodeFrames(const float* const* planes, std::size_t frames, int channels, 
 }
 
 StretchResult StretchKeepingPitch(std::span<const std::byte> source, const WaveFormat& format,
-                                  std::int32_t newFrames, StretchEngine engine) {
+                                  std::int32_t newFrames, StretchEngine engine,
+                                  const StretchControl* control) {
   StretchResult result;
   const int bytesPerSample = StretchSampleBytes(format);
   if (bytesPerSample == 0 || format.sampleRate < 1) {
@@ -231,8 +250,11 @@ StretchResult StretchKeepingPitch(std::span<const std::byte> source, const WaveF
   }
   // The library allocates with new and may throw; nothing of it leaves this function.
   try {
-    Stretch stretch(source, format, newFrames, engine, bytesPerSample, *output);
-    stretch.Run();
+    Stretch stretch(source, format, newFrames, engine, bytesPerSample, *output, control);
+    if (!stretch.Run()) {
+      result.failure = StretchFailure::Cancelled;
+      return result;
+    }
   } catch (const std::bad_alloc&) {
     result.failure = StretchFailure::OutOfMemory;
     return result;

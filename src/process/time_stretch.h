@@ -1,7 +1,9 @@
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 
@@ -30,6 +32,14 @@ enum class StretchFailure {
   UnsupportedFormat,  // samples other than 8-bit unsigned, 16-, 24-, 32-bit signed integers or 32-bit float
   RatioOutOfRange,    // the new length is outside kMinStretchRatio to kMaxStretchRatio of the old
   StretcherError,     // the stretcher library gave up
+  Cancelled,          // the caller's cancel flag was set
+};
+
+// Progress and cancellation of a long stretch, both optional. The callback runs on the stretching
+// thread, often (every block of a few thousand frames); the flag is read as often.
+struct StretchControl {
+  std::function<void(double done)> progress;  // the part done, from 0 to 1
+  const std::atomic<bool>* cancel = nullptr;  // once true, the stretch stops with Cancelled
 };
 
 struct StretchResult {
@@ -42,7 +52,8 @@ struct StretchResult {
 // stretcher so that they stay together. The stretcher's output is trimmed or padded with silence
 // to the exact count. The source is only read.
 StretchResult StretchKeepingPitch(std::span<const std::byte> source, const WaveFormat& format,
-                                  std::int32_t newFrames, StretchEngine engine = kDefaultStretchEngine);
+                                  std::int32_t newFrames, StretchEngine engine = kDefaultStretchEngine,
+                                  const StretchControl* control = nullptr);
 
 // Bytes of one channel sample that the stretch can convert (1 to 4; 4 for 32-bit float, format tag 3),
 // or 0 for a format it cannot.

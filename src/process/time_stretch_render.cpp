@@ -15,6 +15,8 @@ RenderFailure StretchRenderFailure(StretchFailure failure) {
       return RenderFailure::StretchFormat;
     case StretchFailure::RatioOutOfRange:
       return RenderFailure::StretchRatio;
+    case StretchFailure::Cancelled:
+      return RenderFailure::Cancelled;
     default:
       return RenderFailure::StretchError;
   }
@@ -24,7 +26,8 @@ RenderFailure StretchRenderFailure(StretchFailure failure) {
 
 std::variant<PlannedRender, RenderFailure> PlannedRender::Make(std::span<const std::byte> data,
                                                                const WaveFormat& format,
-                                                               const RenderSettings& settings) {
+                                                               const RenderSettings& settings,
+                                                               const StretchControl* control) {
   // A length, phaser or reverse that the plan refuses is refused the same way with the pitch kept,
   // before any time is spent stretching.
   auto made = RenderPlan::Make(static_cast<std::int64_t>(data.size()), format, settings);
@@ -32,7 +35,8 @@ std::variant<PlannedRender, RenderFailure> PlannedRender::Make(std::span<const s
   if (!settings.keepPitch || !settings.newFrames)
     return PlannedRender(std::get<RenderPlan>(std::move(made)), data);
 
-  StretchResult stretched = StretchKeepingPitch(data, format, *settings.newFrames);
+  StretchResult stretched =
+      StretchKeepingPitch(data, format, *settings.newFrames, kDefaultStretchEngine, control);
   if (stretched.failure) return StretchRenderFailure(*stretched.failure);
   RenderSettings rest = settings;
   rest.newFrames.reset();

@@ -7,6 +7,7 @@
 
 #include "process/render.h"
 #include "process/render_plan.h"
+#include "process/time_stretch.h"
 #include "wave/byte_buffer.h"
 #include "wave/wave_format.h"
 
@@ -19,9 +20,11 @@ namespace tactoria {
 class PlannedRender {
  public:
   // The same checks and failures as RenderPlan::Make, then those of the stretch.
+  // `control` reports the stretch's progress and may cancel it (RenderFailure::Cancelled).
   static std::variant<PlannedRender, RenderFailure> Make(std::span<const std::byte> data,
                                                          const WaveFormat& format,
-                                                         const RenderSettings& settings);
+                                                         const RenderSettings& settings,
+                                                         const StretchControl* control = nullptr);
 
   const RenderPlan& plan() const { return plan_; }
   std::span<const std::byte> source() const { return source_; }

@@ -18,6 +18,7 @@ class FocusReturningDialogs : public UserDialogs {
                                            const QString& filter) override;
   std::optional<FileChoice> ChooseSaveFile(QWidget* parent, const QString& title, const QString& folder,
                                            const QString& filter) override;
+  bool OpenDocument(const QUrl& url) override { return inner_.OpenDocument(url); }
 
  private:
   UserDialogs& inner_;

@@ -1,10 +1,12 @@
 #include "qt_user_dialogs.h"
 
+#include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QScreen>
+#include <QUrl>
 #include <algorithm>
 #include "ui/product_name.h"
 
@@ -105,6 +107,10 @@ std::optional<UserDialogs::FileChoice> QtUserDialogs::ChooseSaveFile(QWidget* pa
   // The caller asks its own overwrite question, with its own wording.
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   return RunFileDialog(dialog);
+}
+
+bool QtUserDialogs::OpenDocument(const QUrl& url) {
+  return QDesktopServices::openUrl(url);
 }
 
 }  // namespace tactoria

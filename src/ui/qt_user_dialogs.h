@@ -15,6 +15,7 @@ class QtUserDialogs : public UserDialogs {
                                            const QString& filter) override;
   std::optional<FileChoice> ChooseSaveFile(QWidget* parent, const QString& title, const QString& folder,
                                            const QString& filter) override;
+  bool OpenDocument(const QUrl& url) override;
 };
 
 }  // namespace tactoria

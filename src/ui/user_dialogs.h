@@ -3,6 +3,8 @@
 #include <QString>
 #include <optional>
 
+class QUrl;
+
 class QWidget;
 
 namespace tactoria {
@@ -34,6 +36,11 @@ class UserDialogs {
                                                    const QString& folder, const QString& filter) = 0;
   virtual std::optional<FileChoice> ChooseSaveFile(QWidget* parent, const QString& title,
                                                    const QString& folder, const QString& filter) = 0;
+  // Opens a document (the installed help) in the desktop's viewer; false when none took it.
+  virtual bool OpenDocument(const QUrl& url) {
+    (void)url;
+    return false;
+  }
 };
 
 }  // namespace tactoria

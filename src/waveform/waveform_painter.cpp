@@ -28,6 +28,29 @@ double TickStep(double secondsPerPixel, int minPixels) {
   return 1200.0;
 }
 
+// Lines closer than this would only grey the picture.
+constexpr double kMinLinePixels = 6;
+
+struct GridSteps {
+  bool beats = true;              // beat lines have room
+  std::int64_t barStride = 1;     // every n-th bar line is drawn
+  std::int64_t numberStride = 1;  // every n-th bar gets its number (a multiple of barStride)
+};
+
+GridSteps ChooseGridSteps(double pixelsPerBeat, std::int64_t beatsPerBar, int numberWidth) {
+  GridSteps steps;
+  steps.beats = pixelsPerBeat >= kMinLinePixels;
+  const double pixelsPerBar = pixelsPerBeat * static_cast<double>(std::max<std::int64_t>(beatsPerBar, 1));
+  while (pixelsPerBar * static_cast<double>(steps.barStride) < kMinLinePixels &&
+         steps.barStride < (1LL << 40))
+    steps.barStride *= 2;
+  steps.numberStride = steps.barStride;
+  while (pixelsPerBar * static_cast<double>(steps.numberStride) < numberWidth + 6 &&
+         steps.numberStride < (1LL << 40))
+    steps.numberStride *= 2;
+  return steps;
+}
+
 void PaintRuler(QPainter& painter, const QRect& ruler, const WaveformScene& scene, const QRect& lanes) {
   painter.fillRect(ruler, kRulerBack);
   if (scene.sampleRate < 1 || scene.frameCount < 1 || lanes.width() < 1) return;
@@ -87,17 +110,24 @@ void PaintGrid(QPainter& painter, const QRect& area, const QRect& lanes, const W
   }
   const double pixelsPerBeat = static_cast<double>(grid.beatFrames) * lanes.width() /
                                static_cast<double>(std::max<std::int64_t>(scene.frameCount, 1));
+  const GridSteps steps =
+      ChooseGridSteps(pixelsPerBeat, grid.beatsPerBar,
+                      painter.fontMetrics().horizontalAdvance(QString::number(grid.BarNumber(grid.beats))));
   const std::int64_t firstBeat = std::max<std::int64_t>(scene.firstFrame / grid.beatFrames, 0);
   const std::int64_t lastBeat = std::min(grid.beats, viewEnd / grid.beatFrames + 1);
   for (std::int64_t k = firstBeat; k <= lastBeat; ++k) {
-    const bool bar = grid.IsBarStart(k) || k == grid.beats;
-    // Beat lines thinner than 3 pixels apart would only grey the picture; bars stay.
-    if (!bar && pixelsPerBeat < 3) continue;
+    const bool end = k == grid.beats;
+    const bool bar = grid.IsBarStart(k) || end;
+    const std::int64_t barIndex = k / grid.beatsPerBar;
+    // Only the lines with room between them: beats when they are far enough apart, bars (every
+    // one, or every 2nd, 4th ... when they crowd), and the end of the last beat.
+    if (!bar && !steps.beats) continue;
+    if (bar && !end && barIndex % steps.barStride != 0) continue;
     const double x = XOfFrame(scene, lanes, grid.BeatStart(k));
     if (x < lanes.left() - 1 || x > lanes.right() + 1) continue;
     painter.setPen(QPen(bar ? kBar : kBeat, bar ? 1.5 : 1.0));
     painter.drawLine(QPointF(x, bar ? area.top() : lanes.top()), QPointF(x, lanes.bottom()));
-    if (grid.IsBarStart(k) && k < grid.beats) {
+    if (grid.IsBarStart(k) && !end && barIndex % steps.numberStride == 0) {
       painter.setPen(kBar);
       painter.drawText(QPointF(x + 3, lanes.top() + 12), QString::number(grid.BarNumber(k)));
     }

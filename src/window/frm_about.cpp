@@ -7,6 +7,8 @@
 #include "desktop/app_icon.h"
 #include "ui/product_name.h"
 #include "window/tactoria_version.h"
+#include "window/help_document.h"
+#include "ui/qt_user_dialogs.h"
 
 namespace tactoria {
 
@@ -14,13 +16,14 @@ namespace {
 
 // What the build states about the program.
 const QString kDeveloper = QStringLiteral("The Tactoria developers");
-const QString kLegalNotice = QStringLiteral("(C) The Tactoria developers. All rights reserved.");
+const QString kLegalNotice = QStringLiteral("(C) The Tactoria developers, licence GPL-3.0-or-later");
 const QString kComments =
     QStringLiteral("Tactoria is free of charge. You may use it without paying anything.");
+// The short notice of the GNU General Public License.
 const QString kLegalWarning = QStringLiteral(
-    "Warning: this program is protected by copyright law. Copying or distributing it, or any part of "
-    "it, without the permission of its authors is not allowed.");
-const QString kWebAddress = QStringLiteral("https://tactoria.invalid/");
+    "This program comes with ABSOLUTELY NO WARRANTY. It is free software: you may redistribute it "
+    "and/or modify it under the terms of the GNU General Public License, version 3 or (at your option) "
+    "any later version.");
 
 QRect Twips(int left, int top, int width, int height) {
   return {left / 15, top / 15, width / 15, height / 15};
@@ -56,9 +59,10 @@ QString FrmAbout::VersionText() {
   return QString::number(TACTORIA_VERSION_MAJOR) + QLatin1Char('.') + QString::number(TACTORIA_VERSION_MINOR);
 }
 
-FrmAbout::FrmAbout(QWidget* parent)
+FrmAbout::FrmAbout(QWidget* parent, UserDialogs* dialogs)
     : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      dialogs_(dialogs) {
   setObjectName(QStringLiteral("FrmAbout"));
   setWindowTitle(QStringLiteral("About"));
   setWindowIcon(AppIcon());
@@ -90,7 +94,9 @@ FrmAbout::FrmAbout(QWidget* parent)
   QFont underlined = font;
   underlined.setUnderline(true);
   TxtWebsite->setFont(underlined);
-  // The one control that takes the focus; Escape there still closes the window.
+  TxtWebsite->setCursor(Qt::PointingHandCursor);
+  // The one control that takes the focus; Escape there still closes the window, Enter and a
+  // click open the help.
   TxtWebsite->installEventFilter(this);
 
   SetText(LblProductName, QStringLiteral("Product Name: ") + kProductName);
@@ -102,14 +108,36 @@ FrmAbout::FrmAbout(QWidget* parent)
   SetText(LblHelpInfo,
           QStringLiteral("For help on this product please come to the web site below and select the "
                          "documentation link."));
-  TxtWebsite->setText(kWebAddress);
+  TxtWebsite->setText(HelpDocumentUrl().toString());
+  TxtWebsite->setToolTip(QStringLiteral("Open the help"));
   TxtWebsite->setCursorPosition(0);
 }
 
+void FrmAbout::OpenHelp() {
+  const QUrl url = HelpDocumentUrl();
+  if (dialogs_) {
+    dialogs_->OpenDocument(url);
+  } else {
+    QtUserDialogs().OpenDocument(url);
+  }
+}
+
 bool FrmAbout::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-    reject();
-    return true;
+  if (event->type() == QEvent::KeyPress) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Escape) {
+      reject();
+      return true;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      OpenHelp();
+      return true;
+    }
+  }
+  // A click, not the end of a drag that selected part of the address to copy it.
+  if (watched == TxtWebsite && event->type() == QEvent::MouseButtonRelease &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && !TxtWebsite->hasSelectedText()) {
+    OpenHelp();
   }
   return QDialog::eventFilter(watched, event);
 }

@@ -143,7 +143,7 @@ void FrmMain::MnuExit_Click() {
 
 void FrmMain::MnuAbout_Click() {
   const FocusReturn back(this);
-  FrmAbout about(this);
+  FrmAbout about(this, &dialogs_);
   about.exec();
 }
 

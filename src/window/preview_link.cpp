@@ -7,6 +7,7 @@
 
 #include "preview/preview_window.h"
 #include "window/frm_main.h"
+#include "preview/preview_order_audition.h"
 
 namespace tactoria {
 
@@ -30,6 +31,9 @@ void FrmMain::LinkPreview() {
   connect(preview_, &PreviewWindow::KeepPitchToggled, this, &FrmMain::SetKeepPitch);
   connect(this, &FrmMain::KeepPitchChanged, preview_, &PreviewWindow::SetKeepPitch);
   connect(this, &FrmMain::KeepPitchChanged, this, &FrmMain::RenderInputsChanged);
+
+  // The Shuffle dialog plays its order through the preview's player.
+  output_.SetOrderAudition(new PreviewOrderAudition(*this, preview_->Player(), preview_));
 }
 
 void FrmMain::MnuPreview_Click() {

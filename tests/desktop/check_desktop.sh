@@ -57,6 +57,10 @@ share=$prefix/share
 for file in share/icons/hicolor/scalable/apps/$id.svg share/doc/tactoria/copyright; do
   [ -f "$prefix/$file" ] || fail "missing $file"
 done
+# The help the About box opens: the README, with every picture it shows.
+for picture in $(grep -o '(docs/[^)]*\.png)' "$source/README.md" | tr -d '()' | sort -u) README.md; do
+  [ -f "$share/doc/tactoria/$picture" ] || fail "help: missing share/doc/tactoria/$picture"
+done
 
 # The desktop entry: valid without a single remark, and launching the program with the file.
 desktop=$share/applications/$id.desktop

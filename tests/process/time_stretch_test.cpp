@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <atomic>
 #include <optional>
 #include <tuple>
 
@@ -129,6 +130,37 @@ std::vector<std::byte> Raw(int bytes, const std::vector<std::uint32_t>& samples)
   for (std::uint32_t v : samples)
     for (int k = 0; k < bytes; ++k) out.push_back(static_cast<std::byte>(v >> (8 * k) & 0xFF));
   return out;
+}
+
+TEST(KeepPitch, ReportsItsProgressAndStopsWhenCancelled) {
+  const WaveFormat format = Pcm(2, 16);
+  const auto sine = Stereo16(SineWave(440, kRate, 88200));
+  std::vector<double> reports;
+  std::atomic<bool> cancel{false};
+  StretchControl control;
+  control.progress = [&](double done) { reports.push_back(done); };
+  control.cancel = &cancel;
+  const RenderResult whole = RenderNewSample(sine, format, {110250, std::nullopt, false, true}, &control);
+  ASSERT_FALSE(whole.failure);
+  ASSERT_GE(reports.size(), 10u);
+  EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+  EXPECT_EQ(reports.front(), 0.0);
+  EXPECT_EQ(reports.back(), 1.0);
+  // The same sound as without the control.
+  const RenderResult plain = Render(sine, format, 110250, true);
+  EXPECT_TRUE(std::equal(whole.buffer.bytes().begin(), whole.buffer.bytes().end(),
+                         plain.buffer.bytes().begin(), plain.buffer.bytes().end()));
+
+  // Cancelled half way: the render stops there with its own failure.
+  reports.clear();
+  control.progress = [&](double done) {
+    reports.push_back(done);
+    if (done >= 0.5) cancel = true;
+  };
+  const RenderResult stopped = RenderNewSample(sine, format, {110250, std::nullopt, false, true}, &control);
+  EXPECT_EQ(stopped.failure, RenderFailure::Cancelled);
+  EXPECT_LT(reports.back(), 0.6);
+  EXPECT_STREQ(RenderFailureMessage(RenderFailure::Cancelled), "The render was cancelled.");
 }
 
 TEST(SampleCodec, IntegersSurviveTheRoundTripAndFloatsClipAndRoundToNearest) {

@@ -2,6 +2,7 @@
 
 #include <QMap>
 #include <QString>
+#include <QUrl>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -23,7 +24,7 @@ namespace tactoria::testing {
 class ScriptedDialogs : public UserDialogs {
  public:
   struct Shown {
-    QString kind, title, text;  // kind: "message", "question", "input", "open", "save"
+    QString kind, title, text;  // kind: "message", "question", "input", "open", "save", "document"
     MessageIcon icon = MessageIcon::None;
     bool withCancel = false;
   };
@@ -56,6 +57,11 @@ class ScriptedDialogs : public UserDialogs {
   Choice ChooseSaveFile(QWidget*, const QString& title, const QString& folder, const QString&) override {
     Record({"save", title, folder});
     return Pop(saveChoices, {});
+  }
+
+  bool OpenDocument(const QUrl& url) override {
+    Record({"document", {}, url.toString()});
+    return true;
   }
 
   std::vector<Shown> Messages() const {  // not questions or file dialogs

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
+#include <filesystem>
 
 #include "window_fixture.h"
 
@@ -125,6 +126,28 @@ TEST_F(FocusTest, CommandsRefuseAnEmptyFieldWithItsMessageAndWriteNothing) {
     }
   }
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"loop.wav"});
+}
+
+TEST_F(FocusTest, ALongRendersProgressWindowHandsTheFocusBack) {
+  // 40 s kept in pitch at a new length: long enough for the progress window.
+  Open(WriteWave("long.wav", 44100 * 40));
+  window->SetKeepPitch(true);
+  Retype("TxtNewSamp", QString::number(44100 * 41));
+  Field("TxtBars")->setFocus();
+  ASSERT_TRUE(WindowHasFocusIn("TxtBars"));
+  bool seen = false;
+  QTimer watcher;
+  QObject::connect(&watcher, &QTimer::timeout, [&] {
+    auto* progress = window->findChild<QDialog*>("RenderProgress");
+    if (progress && progress->isVisible()) seen = true;
+  });
+  watcher.start(20);
+  dialogs.saveChoices.push_back(
+      UserDialogs::FileChoice{QString::fromStdString(dir.path().string()), "out.wav"});
+  window->findChild<QAction*>("MnuSaveAsWave")->trigger();
+  EXPECT_TRUE(seen);
+  EXPECT_TRUE(std::filesystem::exists(dir / "out.wav"));
+  EXPECT_TRUE(WindowHasFocusIn("TxtBars"));
 }
 
 }  // namespace

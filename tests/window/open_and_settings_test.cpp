@@ -10,8 +10,12 @@
 #include <QProgressBar>
 #include <QSignalSpy>
 #include <QTimer>
+#include <memory>
 
 #include "output/frm_progress.h"
+#include "window/frm_about.h"
+#include "window/help_document.h"
+#include "ui/qt_user_dialogs.h"
 #include "support/sound_measures.h"
 #include "ui/qt_user_dialogs.h"
 #include "window/frm_about.h"
@@ -132,6 +136,38 @@ TEST(AboutTest, ClosesOnEscapeWithTheFocusInItsAddress) {
   about.show();
   QTest::keyClick(about.findChild<QLineEdit*>("TxtWebsite"), Qt::Key_Escape);
   EXPECT_FALSE(about.isVisible());
+}
+
+TEST_F(WindowTest, AboutNamesTheLicenceAndItsAddressOpensTheInstalledHelp) {
+  QTimer::singleShot(0, [&] {
+    auto* about = qobject_cast<FrmAbout*>(QApplication::activeModalWidget());
+    ASSERT_NE(about, nullptr);
+    const std::unique_ptr<QDialog, void (*)(QDialog*)> closer(about, [](QDialog* d) { d->reject(); });
+    const auto text = [&](const char* name) { return about->findChild<QLabel*>(name)->text(); };
+    EXPECT_TRUE(text("LblCopyright").startsWith("Copyright: ") &&
+                text("LblCopyright").contains("GPL-3.0-or-later"))
+        << text("LblCopyright").toStdString();
+    EXPECT_FALSE(text("LblCopyright").contains("All rights reserved"));
+    EXPECT_TRUE(text("LblCopyrightlaw").contains("NO WARRANTY") &&
+                text("LblCopyrightlaw").contains("redistribute") &&
+                text("LblCopyrightlaw").contains("GNU General Public License, version 3"))
+        << text("LblCopyrightlaw").toStdString();
+    // The address is the installed README; a click and Enter open it through the dialogs.
+    auto* address = about->findChild<QLineEdit*>("TxtWebsite");
+    EXPECT_TRUE(address->text().startsWith("file:///") &&
+                address->text().endsWith("/share/doc/tactoria/README.md"))
+        << address->text().toStdString();
+    QTest::mouseClick(address, Qt::LeftButton);
+    QTest::keyClick(address, Qt::Key_Return);
+    EXPECT_TRUE(about->isVisible());
+    QTest::keyClick(address, Qt::Key_Escape);
+  });
+  QTest::keyClick(window.get(), Qt::Key_F1);
+  ASSERT_EQ(dialogs.shown.size(), 2u);
+  for (const auto& shown : dialogs.shown) {
+    EXPECT_EQ(shown.kind, "document");
+    EXPECT_EQ(QUrl(shown.text).toLocalFile(), HelpDocumentPath());
+  }
 }
 
 using KeepPitchTest = WindowTest;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the screenshot tools and redraws docs/window.png (96 and 144 dpi), docs/walkthrough-*.png and
-# docs/preview.png under Xvfb.
+# Builds the screenshot tools and redraws docs/window.png (96 and 144 dpi), docs/walkthrough-*.png,
+# docs/about.png and docs/preview.png under Xvfb.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 build=${1:-$root/build-screenshots}
@@ -12,4 +12,6 @@ shot=(xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" "$build/tools/screenshots/a
 QT_SCALE_FACTOR=1.5 xvfb-run -a -s "-screen 0 1600x1200x24 -dpi 96" "$build/tools/screenshots/app_screenshot" \
   "$root/docs/window-144dpi.png"
 "${shot[@]}" --walkthrough "$root/docs"
-xvfb-run -a -s "-screen 0 1600x700x24 -dpi 96" "$build/tools/screenshots/preview_screenshot" "$root/docs/preview.png"
+"${shot[@]}" --about "$root/docs/about.png"
+# The Preview where it opens beside the centred main window on a 1280 x 800 screen.
+xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96" "$build/tools/screenshots/preview_screenshot" "$root/docs/preview.png"

@@ -1,10 +1,12 @@
-// Draws the main window and the Preview beside it into one PNG, for the README:
-//   xvfb-run -a -s "-screen 0 1600x700x24 -dpi 96" preview_screenshot docs/preview.png
+// Draws the screen with the main window, centred as the program shows it, and the Preview where it
+// opens beside it, into one PNG for the README:
+//   xvfb-run -a -s "-screen 0 1280x800x24 -dpi 96" preview_screenshot docs/preview.png
 // Not a test: the loop is made here and the dialogs are answered by the tool.
 #include <QApplication>
 #include <QDir>
 #include <QLineEdit>
 #include <QPainter>
+#include <QScreen>
 #include <QTest>
 #include <cmath>
 #include <random>
@@ -57,8 +59,11 @@ int main(int argc, char* argv[]) {
   ScriptedDialogs dialogs;
   MemorySettings settings;
   FrmMain window(dialogs, settings);
-  window.move(10, 10);
   window.show();
+  const QRect screen = window.screen()->availableGeometry();
+  QRect frame = window.frameGeometry();
+  frame.moveCenter(screen.center());
+  window.move(frame.topLeft());
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
   dialogs.openChoices.push_back(UserDialogs::FileChoice{folder, QStringLiteral("beat_120bpm.wav")});
   window.MnuOpenWave_Click();
@@ -67,13 +72,10 @@ int main(int argc, char* argv[]) {
   window.LblEditBpm_Click();
   window.MnuPreview_Click();
   PreviewWindow* preview = window.Preview();
-  preview->resize(900, window.height());
-  preview->move(window.frameGeometry().right() + 12, 10);
   if (!QTest::qWaitForWindowExposed(preview)) return 1;
   QTest::qWait(300);
 
-  QImage shot(preview->geometry().right() + 12, std::max(window.height(), preview->height()) + 20,
-              QImage::Format_RGB32);
+  QImage shot(window.screen()->geometry().size(), QImage::Format_RGB32);
   shot.fill(QColor(0x50, 0x55, 0x5e));
   QPainter painter(&shot);
   painter.drawPixmap(window.pos(), window.grab());

@@ -3,6 +3,8 @@
 // or, with --walkthrough, the pictures of the README's walkthrough into a folder
 // (walkthrough_shots.cpp):
 //   xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" app_screenshot --walkthrough docs
+// or, with --about, the About box:
+//   xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" app_screenshot --about docs/about.png
 // Not a test: the files are made here, and the dialogs are answered by the tool.
 #include <QApplication>
 #include <QCheckBox>
@@ -10,6 +12,8 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "window/frm_about.h"
+#include "window/frm_main.h"
 #include "support/riff_builder.h"
 #include "support/scripted_dialogs.h"
 #include "window/frm_main.h"
@@ -22,8 +26,17 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   if (argc == 3 && QString::fromLocal8Bit(argv[1]) == QLatin1String("--walkthrough"))
     return tactoria::testing::RunWalkthrough(QString::fromLocal8Bit(argv[2]));
+  if (argc == 3 && QString::fromLocal8Bit(argv[1]) == QLatin1String("--about")) {
+    tactoria::FrmAbout about;
+    about.show();
+    if (!QTest::qWaitForWindowExposed(&about)) return 1;
+    QTest::qWait(100);
+    return about.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+  }
   if (argc != 2) {
-    qWarning("usage: app_screenshot OUTPUT.png | app_screenshot --walkthrough FOLDER");
+    qWarning(
+        "usage: app_screenshot OUTPUT.png | app_screenshot --walkthrough FOLDER | app_screenshot --about "
+        "OUTPUT.png");
     return 2;
   }
   using namespace tactoria;
