@@ -1,9 +1,11 @@
 #include "cli_jobs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -22,6 +24,7 @@
 #include "tempo/limits.h"
 #include "tempo/span_size.h"
 #include "tempo/tempo_formulas.h"
+#include "wave/deferred_file_source.h"
 #include "wave/four_cc.h"
 #include "wave/media_file.h"
 #include "wave/wave_validation.h"
@@ -83,8 +86,10 @@ nlohmann::ordered_json JsonNumber(const std::string& text) {
 // One run of save, span or mix on an opened and validated IN.
 class EditJob {
  public:
-  EditJob(const CliCommand& command, const JobStreams& streams, OpenedWave& input)
-      : command_(command), edits_(command.edits), streams_(streams), input_(input) {}
+  // `deferred`: where IN's data is still arriving from, if it is (see DeferredFileSource).
+  EditJob(const CliCommand& command, const JobStreams& streams, OpenedWave& input,
+          DeferredFileSource* deferred = nullptr)
+      : command_(command), edits_(command.edits), streams_(streams), input_(input), deferred_(deferred) {}
 
   // The sound save would write (or, with `original`, IN's data after --order/--shuffle), for
   // the commands that play or draw it.
@@ -196,6 +201,10 @@ class EditJob {
 
   // The plan of the render, after the beat order is applied to IN's data.
   int Render() {
+    // A new order and the stretch work on the whole data at once.
+    if (deferred_ && (edits_.order || edits_.shuffle || edits_.keepPitch)) {
+      if ((loadError_ = deferred_->WaitAll()) != 0) return ReportLoadError();
+    }
     if (int status = ApplyOrder(); status != kExitOk) return status;
     const RenderSettings settings = Settings();
     auto made = PlannedRender::Make(Data().bytes(), Format(), settings);
@@ -210,9 +219,42 @@ class EditJob {
   WaveOutput Rendered() { return RenderedOutput(input_.file, Format(), plan_->plan(), plan_->source()); }
 
   int Save() {
+    // IN's data arrives while the output is written, in the order the render takes it.
+    if (deferred_) deferred_->Start(edits_.reverse);
     if (int status = Render(); status != kExitOk) return status;
-    return ReportSaveResult(Err(), SaveWave(Rendered(), command_.output, command_.force, streams_.sinks),
-                            command_.output);
+    WaveOutput output = Rendered();
+    if (deferred_) WaitForSource(output);
+    const WriteStatus status = SaveWave(output, command_.output, command_.force, streams_.sinks);
+    if (loadError_ != 0) return ReportLoadError();
+    return ReportSaveResult(Err(), status, command_.output);
+  }
+
+  // Each piece of the output waits for the source bytes it is gathered from; a failed read fails
+  // the write before the output takes its name.
+  void WaitForSource(WaveOutput& output) {
+    const RenderPlan& plan = plan_->plan();
+    const std::span<const std::byte> source = plan_->source();
+    output.data = [this, &plan, source, gather = std::move(output.data)](std::int64_t offset,
+                                                                         std::span<std::byte> dest) {
+      const auto [begin, end] = plan.SourceBytes(offset, static_cast<std::int64_t>(dest.size()));
+      if (loadError_ == 0) loadError_ = deferred_->WaitFor(source.data() + begin, source.data() + end);
+      if (loadError_ != 0) {
+        std::fill(dest.begin(), dest.end(), std::byte{0});
+        return;
+      }
+      gather(offset, dest);
+    };
+    output.complete = [this] {
+      if (loadError_ == 0) loadError_ = deferred_->WaitAll();
+      return loadError_;
+    };
+  }
+
+  // IN could not be read after all (it shrank, or the disk failed): as when it is opened.
+  int ReportLoadError() {
+    const Problem problem = ReadFailureProblem(FileResult::ChunkUnreadable);
+    return Report(Err(), kExitFailed, problem.message + " (" + std::strerror(loadError_) + ")", problem.title,
+                  command_.input);
   }
 
   int Span() {
@@ -279,6 +321,8 @@ class EditJob {
   const EditOptions& edits_;
   const JobStreams& streams_;
   OpenedWave& input_;
+  DeferredFileSource* deferred_;
+  int loadError_ = 0;
   std::optional<std::int32_t> newFrames_;
   std::optional<PlannedRender> plan_;
 };
@@ -371,7 +415,11 @@ int RenderSound(const CliCommand& command, const JobStreams& streams, bool origi
 }
 
 int RunJob(const CliCommand& command, const JobStreams& streams) {
-  OpenResult opened = OpenWaveFile(command.input);
+  OpenResult opened;
+  // A save reads IN's data while it writes (declared after `opened`, so its reading stops first).
+  std::unique_ptr<DeferredFileSource> deferred;
+  if (command.job == Job::Save) deferred = DeferredFileSource::Open(command.input);
+  opened = deferred ? OpenWaveSource(*deferred, command.input) : OpenWaveFile(command.input);
   if (!opened.wave) {
     return Report(streams.err, kExitFailed, opened.problem.message, opened.problem.title, command.input);
   }
@@ -379,7 +427,7 @@ int RunJob(const CliCommand& command, const JobStreams& streams) {
   if (command.job == Job::Play || command.job == Job::Waveform) {
     return Report(streams.err, kExitFailed, "play and waveform are run by the tool's media part.");
   }
-  return EditJob(command, streams, *opened.wave).Run();
+  return EditJob(command, streams, *opened.wave, deferred.get()).Run();
 }
 
 }  // namespace tactoria::cli

@@ -1,5 +1,6 @@
 #include "temporary_registry.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -128,11 +129,11 @@ void RemoveTemporariesOnSignals() {
 
 EndingSignalsHeld::EndingSignalsHeld() {
   const sigset_t held = EndingSignals(false);
-  ::sigprocmask(SIG_BLOCK, &held, &previous_);
+  ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
 }
 
 EndingSignalsHeld::~EndingSignalsHeld() {
-  ::sigprocmask(SIG_SETMASK, &previous_, nullptr);
+  ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
 }
 
 }  // namespace tactoria
