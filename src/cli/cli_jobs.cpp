@@ -250,11 +250,10 @@ class EditJob {
     };
   }
 
-  // IN could not be read after all (it shrank, or the disk failed): as when it is opened.
+  // IN could not be read after all (it shrank, or the disk failed): the open's message, with the reason.
   int ReportLoadError() {
-    const Problem problem = ReadFailureProblem(FileResult::ChunkUnreadable);
-    return Report(Err(), kExitFailed, problem.message + " (" + std::strerror(loadError_) + ")", problem.title,
-                  command_.input);
+    return Report(Err(), kExitFailed, ReadFailureProblem(FileResult::ChunkUnreadable).message,
+                  std::strerror(loadError_), command_.input);
   }
 
   int Span() {
