@@ -1,6 +1,6 @@
 // Signals while tactoria-cli writes: the run's temporary files go, the targets stay as they were
 // (or a span's set goes in place whole), and the status names the signal. Also two spans into
-// one folder at once.
+// one folder at once, and an input that shrinks while a save reads it.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -99,6 +99,22 @@ TEST(CliSignals, RemoveTheTemporaryFilesAndEndWithTheSignalsStatus) {
     EXPECT_EQ(dir.Names(), (std::vector<std::string>{"in.wav", "out.wav"}));
     EXPECT_EQ(ReadBytes(dir / "out.wav"), Ramp(9));
   }
+}
+
+TEST(CliHeldSave, FailsWhenTheInputShrinksWhileItIsRead) {
+  TempDir scratch, dir;
+  WriteBytes(dir / "in.wav", PcmWave(Bytes(6'000'000, std::byte{7})));
+  WriteBytes(dir / "out.wav", Ramp(9));
+  const std::string marker = scratch / "read";
+  const pid_t pid = Start({"save", dir / "in.wav", dir / "out.wav", "--force", "--reverse"}, "read", marker);
+  ASSERT_TRUE(std::filesystem::exists(marker));
+  std::filesystem::resize_file(dir / "in.wav", 1'000'000);
+  std::filesystem::remove(marker);
+  int status = 0;
+  ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+  EXPECT_EQ(dir.Names(), (std::vector<std::string>{"in.wav", "out.wav"}));
+  EXPECT_EQ(ReadBytes(dir / "out.wav"), Ramp(9));
 }
 
 // 64 beats of 16 frames; `expected` holds the beats of the set this span writes.

@@ -1,5 +1,6 @@
 // Preloaded into tactoria-cli by the signal tests. It holds the tool once, at its first flush or,
-// with TACTORIA_TEST_HOLD_AT=rename, right after its first rename: it creates the file named in
+// with TACTORIA_TEST_HOLD_AT=rename, right after its first rename (=read: before its first read of
+// a megabyte or more): it creates the file named in
 // TACTORIA_TEST_FLUSH_MARKER and waits until that file is removed (10 s at most), so that a test
 // can act while the tool stands at that point.
 #include <dlfcn.h>
@@ -48,6 +49,16 @@ extern "C" int fdatasync(int fd) {
 extern "C" int syncfs(int fd) {
   AnnounceAndWait("flush");
   return Next<int (*)(int)>("syncfs")(fd);
+}
+
+extern "C" ssize_t pread(int fd, void* buffer, size_t count, off_t offset) {
+  if (count >= (1u << 20)) AnnounceAndWait("read");
+  return Next<ssize_t (*)(int, void*, size_t, off_t)>("pread")(fd, buffer, count, offset);
+}
+
+extern "C" ssize_t pread64(int fd, void* buffer, size_t count, off_t offset) {
+  if (count >= (1u << 20)) AnnounceAndWait("read");
+  return Next<ssize_t (*)(int, void*, size_t, off_t)>("pread64")(fd, buffer, count, offset);
 }
 
 extern "C" int renameat2(int from_dir, const char* from, int to_dir, const char* to, unsigned int flags) {
