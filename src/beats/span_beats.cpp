@@ -8,6 +8,7 @@
 
 #include "beats/beat_math.h"
 #include "tempo/field_conversions.h"
+#include "wave/temporary_registry.h"
 
 namespace tactoria {
 namespace {
@@ -88,11 +89,18 @@ void RunAllOrNothing(const SpanRequest& request, const SpanHooks& hooks, SpanOut
     Fail(outcome, files.front().target(), {FileResult::WriteFailed, error});
     return;
   }
+  // Two runs into one folder put their sets in place one after the other, never interleaved (a
+  // file system without locks still gets the set, unguarded).
+  flush.LockFolders();
+  // From the first rename on, the set goes in place whole, or is backed out whole, before an
+  // ending signal acts on the run: at no instant does a signal leave a mix.
+  EndingSignalsHeld held;
   for (std::size_t k = 0; k < files.size(); ++k) {
     if (files[k].CommitKeepingFormer().ok()) continue;
     Fail(outcome, BeatFileName(request.basePath, static_cast<int>(k + 1)), files[k].status());
     // Back out the beats already in place, newest first.
     for (std::size_t j = k; j-- > 0;) files[j].Restore();
+    files.clear();
     flush.SyncDirectories();
     return;
   }

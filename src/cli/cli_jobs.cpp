@@ -1,10 +1,12 @@
 #include "cli_jobs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
@@ -14,8 +16,9 @@
 #include "beats/shuffle_order.h"
 #include "beats/span_beats.h"
 #include "cli_messages.h"
-#include "import/sound_import.h"
 #include "cli_slice.h"
+#include "import/sound_import.h"
+#include "import/source_format.h"
 #include "process/render.h"
 #include "process/render_plan.h"
 #include "process/rendered_output.h"
@@ -25,6 +28,7 @@
 #include "tempo/limits.h"
 #include "tempo/span_size.h"
 #include "tempo/tempo_formulas.h"
+#include "wave/deferred_file_source.h"
 #include "wave/four_cc.h"
 #include "wave/media_file.h"
 #include "wave/wave_validation.h"
@@ -88,8 +92,10 @@ nlohmann::ordered_json JsonNumber(const std::string& text) {
 // One run of save, span or mix on an opened and validated IN.
 class EditJob {
  public:
-  EditJob(const CliCommand& command, const JobStreams& streams, OpenedWave& input)
-      : command_(command), edits_(command.edits), streams_(streams), input_(input) {}
+  // `deferred`: where IN's data is still arriving from, if it is (see DeferredFileSource).
+  EditJob(const CliCommand& command, const JobStreams& streams, OpenedWave& input,
+          DeferredFileSource* deferred = nullptr)
+      : command_(command), edits_(command.edits), streams_(streams), input_(input), deferred_(deferred) {}
 
   // The sound save would write (or, with `original`, IN's data after --order/--shuffle), for
   // the commands that play or draw it.
@@ -201,6 +207,10 @@ class EditJob {
 
   // The plan of the render, after the beat order is applied to IN's data.
   int Render() {
+    // A new order and the stretch work on the whole data at once.
+    if (deferred_ && (edits_.order || edits_.shuffle || edits_.keepPitch)) {
+      if ((loadError_ = deferred_->WaitAll()) != 0) return ReportLoadError();
+    }
     if (int status = ApplyOrder(); status != kExitOk) return status;
     const RenderSettings settings = Settings();
     auto made = PlannedRender::Make(Data().bytes(), Format(), settings);
@@ -215,9 +225,41 @@ class EditJob {
   WaveOutput Rendered() { return RenderedOutput(input_.file, Format(), plan_->plan(), plan_->source()); }
 
   int Save() {
+    // IN's data arrives while the output is written, in the order the render takes it.
+    if (deferred_) deferred_->Start(edits_.reverse);
     if (int status = Render(); status != kExitOk) return status;
-    return ReportSaveResult(Err(), SaveWave(Rendered(), command_.output, command_.force, streams_.sinks),
-                            command_.output);
+    WaveOutput output = Rendered();
+    if (deferred_) WaitForSource(output);
+    const WriteStatus status = SaveWave(output, command_.output, command_.force, streams_.sinks);
+    if (loadError_ != 0) return ReportLoadError();
+    return ReportSaveResult(Err(), status, command_.output);
+  }
+
+  // Each piece of the output waits for the source bytes it is gathered from; a failed read fails
+  // the write before the output takes its name.
+  void WaitForSource(WaveOutput& output) {
+    const RenderPlan& plan = plan_->plan();
+    const std::span<const std::byte> source = plan_->source();
+    output.data = [this, &plan, source, gather = std::move(output.data)](std::int64_t offset,
+                                                                         std::span<std::byte> dest) {
+      const auto [begin, end] = plan.SourceBytes(offset, static_cast<std::int64_t>(dest.size()));
+      if (loadError_ == 0) loadError_ = deferred_->WaitFor(source.data() + begin, source.data() + end);
+      if (loadError_ != 0) {
+        std::fill(dest.begin(), dest.end(), std::byte{0});
+        return;
+      }
+      gather(offset, dest);
+    };
+    output.complete = [this] {
+      if (loadError_ == 0) loadError_ = deferred_->WaitAll();
+      return loadError_;
+    };
+  }
+
+  // IN could not be read after all (it shrank, or the disk failed): the open's message, with the reason.
+  int ReportLoadError() {
+    return Report(Err(), kExitFailed, ReadFailureProblem(FileResult::ChunkUnreadable).message,
+                  std::strerror(loadError_), command_.input);
   }
 
   int Span() {
@@ -284,6 +326,8 @@ class EditJob {
   const EditOptions& edits_;
   const JobStreams& streams_;
   OpenedWave& input_;
+  DeferredFileSource* deferred_;
+  int loadError_ = 0;
   std::optional<std::int32_t> newFrames_;
   std::optional<PlannedRender> plan_;
 };
@@ -414,7 +458,21 @@ int ReportWriteStatus(std::ostream& err, const WriteStatus& status, const std::s
 
 int RunJob(const CliCommand& command, const JobStreams& streams) {
   if (command.job == Job::Slice) return RunSlice(command, streams);
-  LoadResult opened = OpenOrImport(command.input);
+  LoadResult opened;
+  // A save of a plain wave file reads IN's data while it writes (declared after `opened`, so its
+  // reading stops first); anything File > Open would refuse is imported whole.
+  std::unique_ptr<DeferredFileSource> deferred;
+  if (command.job == Job::Save) deferred = DeferredFileSource::Open(command.input);
+  if (deferred) {
+    OpenResult plain = OpenWaveSource(*deferred, command.input);
+    if (plain.wave) {
+      opened.source = PlainWaveFormat(plain.wave->validation.format);
+      opened.wave = std::move(plain.wave);
+    } else {
+      deferred.reset();
+    }
+  }
+  if (!opened.wave) opened = OpenOrImport(command.input);
   if (!opened.wave) {
     return Report(streams.err, kExitFailed, opened.problem.message, opened.problem.title, command.input);
   }
@@ -422,7 +480,7 @@ int RunJob(const CliCommand& command, const JobStreams& streams) {
   if (command.job == Job::Play || command.job == Job::Waveform) {
     return Report(streams.err, kExitFailed, "play and waveform are run by the tool's media part.");
   }
-  return EditJob(command, streams, *opened.wave).Run();
+  return EditJob(command, streams, *opened.wave, deferred.get()).Run();
 }
 
 }  // namespace tactoria::cli

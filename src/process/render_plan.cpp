@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 #include "process/frame_choice.h"
 #include "process/frame_copy.h"
@@ -59,6 +60,32 @@ std::int64_t RenderPlan::SourceFrame(std::int64_t outputFrame) const {
   std::int64_t frame;
   SourceFrames(r, 1, &frame);
   return frame;
+}
+
+std::pair<std::int64_t, std::int64_t> RenderPlan::SourceBytes(std::int64_t outputByteOffset,
+                                                              std::int64_t length) const {
+  if (length <= 0) return {0, 0};
+  const std::int64_t end = outputByteOffset + length;
+  const std::int64_t frameBytes = frames_ * align_;
+  std::int64_t low = std::numeric_limits<std::int64_t>::max(), high = 0;
+  if (end > frameBytes) {
+    // Bytes after the last whole frame map onto themselves.
+    low = std::max(outputByteOffset, frameBytes);
+    high = end;
+  }
+  if (outputByteOffset < frameBytes) {
+    const std::int64_t first = outputByteOffset / align_;
+    const std::int64_t last = (std::min(end, frameBytes) - 1) / align_;
+    const std::int64_t from = reverse_ ? frames_ - 1 - last : first;
+    const std::int64_t to = reverse_ ? frames_ - 1 - first : last;
+    // Positions take source frames in order; the phaser takes frames at most D positions on.
+    const auto plain = [&](std::int64_t position) {
+      return resample_ ? FrameChooser(lastSource_, lastResult_, position).Next() : position;
+    };
+    low = std::min(low, plain(from) * align_);
+    high = std::max(high, (plain(std::min(to + phaserOffset_, frames_ - 1)) + 1) * align_);
+  }
+  return {low, high};
 }
 
 void RenderPlan::SourceFrames(std::int64_t r, std::int64_t count, std::int64_t* out) const {

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <utility>
 #include <variant>
 
 #include "process/render.h"
@@ -22,6 +23,10 @@ class RenderPlan {
   std::int64_t frames() const { return frames_; }  // output frames
   std::int64_t bytes() const { return bytes_; }  // output bytes (what RenderNewSample's buffer size would be)
   std::int64_t SourceFrame(std::int64_t outputFrame) const;
+
+  // The source bytes that output bytes [outputByteOffset, outputByteOffset + length) are gathered
+  // from all lie in the returned [begin, end) (a bound, cheap to work out).
+  std::pair<std::int64_t, std::int64_t> SourceBytes(std::int64_t outputByteOffset, std::int64_t length) const;
 
   // Fills dest with output bytes [outputByteOffset, outputByteOffset + dest.size()), gathered from
   // source (the bytes Make was sized for). Sequential calls must be fast (memory-bound).

@@ -1,9 +1,11 @@
 #include "safe_write.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <chrono>
@@ -11,6 +13,8 @@
 #include <csignal>
 #include <cstdio>
 #include <optional>
+#include <tuple>
+#include <utility>
 
 #include "block_copy.h"
 #include "temporary_registry.h"
@@ -67,22 +71,6 @@ std::uint64_t NameSeed() {
   x = (x ^ (x >> 27)) * 0x94D049BB133111EBu;
   return x ^ (x >> 31);
 }
-
-// Holds SIGINT, SIGTERM and SIGHUP back while a temporary file is created and registered, so no
-// signal finds it made but not yet known.
-class SignalsHeld {
- public:
-  SignalsHeld() {
-    sigset_t held;
-    sigemptyset(&held);
-    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signal);
-    ::sigprocmask(SIG_BLOCK, &held, &previous_);
-  }
-  ~SignalsHeld() { ::sigprocmask(SIG_SETMASK, &previous_, nullptr); }
-
- private:
-  sigset_t previous_;
-};
 
 int CloseKeepingError(int fd) {
   return ::close(fd) == 0 ? 0 : errno;
@@ -165,8 +153,9 @@ PendingFile::PendingFile(const std::string& target, bool overwrite, const SinkFa
     char suffix[32];
     std::snprintf(suffix, sizeof suffix, "%016llx.tmp", static_cast<unsigned long long>(NameSeed()));
     std::string candidate = stem + suffix;
-    // Mode 0666, so that the umask (and default ACLs) apply as for any new file.
-    SignalsHeld held;
+    // Mode 0666, so that the umask (and default ACLs) apply as for any new file. No signal may
+    // find the file made but not yet registered.
+    EndingSignalsHeld held;
     fd_ = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
     if (fd_ >= 0) {
       temporary_ = std::move(candidate);
@@ -308,6 +297,27 @@ int FileSystemFlush::Watch(const std::string& directory) {
 int FileSystemFlush::Flush() const {
   for (const Folder& folder : folders_) {
     if (::syncfs(folder.fd) != 0) return errno;
+  }
+  return 0;
+}
+
+int FileSystemFlush::LockFolders() {
+  std::vector<std::pair<FileIdentity, int>> order;
+  for (const Folder& folder : folders_) {
+    struct stat info {};
+    if (::fstat(folder.fd, &info) != 0) return errno;
+    order.push_back({{info.st_dev, info.st_ino}, folder.fd});
+  }
+  // One order for every run, so that two runs sharing folders cannot wait for each other.
+  std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) {
+    return std::tie(a.first.device, a.first.inode) < std::tie(b.first.device, b.first.inode);
+  });
+  for (const auto& [identity, fd] : order) {
+    int result;
+    do {
+      result = ::flock(fd, LOCK_EX);
+    } while (result != 0 && errno == EINTR);
+    if (result != 0) return errno;
   }
   return 0;
 }

@@ -78,7 +78,7 @@ struct FileIdentity {
 // A file being written in place of `target`: its bytes go to a new file ".NAME.<16 hex digits>.tmp"
 // in the target's folder, which takes the target's place only on Commit, so a failure or an
 // interruption never harms the target. The temporary file is removed unless committed, and is
-// registered for removal on SIGINT, SIGTERM and SIGHUP while it exists.
+// registered for removal on an ending signal while it exists (see RemoveTemporariesOnSignals).
 class PendingFile {
  public:
   // Links in `target` are followed, so that the file a link points to is replaced. Without
@@ -155,6 +155,10 @@ class FileSystemFlush {
   int Flush() const;
   // Flushes the watched folders' entries (see SyncDirectory).
   void SyncDirectories() const;
+  // Takes an advisory lock (flock) on every watched folder, waiting for any other run that holds
+  // one, so that the renames of two runs into one folder do not interleave. Held until this object
+  // goes. 0 or the errno of the first lock that cannot be taken.
+  int LockFolders();
 
  private:
   struct Folder {

@@ -1,5 +1,6 @@
 #include "temporary_registry.h"
 
+#include <pthread.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -38,8 +39,40 @@ std::atomic<char*>* SlotAt(std::size_t index, bool grow) {
   return &block->slots[index % kBlockSlots];
 }
 
+// Signals raised by the program's own faults: never held back (a fault while held would end the
+// program without the handler).
+constexpr int kFaultSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS, SIGABRT};
+
+// Every signal whose default action ends the program. SIGXFSZ is left out: writes past the file
+// size limit are to fail with EFBIG, so the writer ignores it.
+sigset_t EndingSignals(bool withFaults) {
+  sigset_t set;
+  sigemptyset(&set);
+  for (int signal : {SIGHUP, SIGINT, SIGQUIT, SIGPIPE, SIGALRM, SIGTERM, SIGUSR1, SIGUSR2, SIGPOLL, SIGPROF,
+                     SIGVTALRM, SIGXCPU, SIGSTKFLT, SIGPWR}) {
+    sigaddset(&set, signal);
+  }
+  for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) sigaddset(&set, signal);
+  if (withFaults) {
+    for (int signal : kFaultSignals) sigaddset(&set, signal);
+  }
+  return set;
+}
+
 void OnSignal(int signal) {
   TemporaryRegistry::RemoveRegisteredTemporaries();
+  if (signal == SIGINT || signal == SIGTERM || signal == SIGHUP) ::_exit(128 + signal);
+  // The signal again, with its default action; it is blocked inside this handler, so it is
+  // unblocked to act at once.
+  struct sigaction byDefault {};
+  byDefault.sa_handler = SIG_DFL;
+  sigemptyset(&byDefault.sa_mask);
+  ::sigaction(signal, &byDefault, nullptr);
+  ::raise(signal);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signal);
+  ::sigprocmask(SIG_UNBLOCK, &only, nullptr);
   ::_exit(128 + signal);
 }
 
@@ -82,14 +115,25 @@ void TemporaryRegistry::RemoveRegisteredTemporaries() {
 void RemoveTemporariesOnSignals() {
   struct sigaction action {};
   action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, signal);
-  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+  action.sa_mask = EndingSignals(true);
+  const sigset_t ending = EndingSignals(true);
+  for (int signal = 1; signal < NSIG; ++signal) {
+    if (sigismember(&ending, signal) != 1) continue;
     struct sigaction current {};
-    // A signal ignored by whoever started the tool (nohup) stays ignored.
-    if (::sigaction(signal, nullptr, &current) == 0 && current.sa_handler == SIG_IGN) continue;
+    // A signal ignored by whoever started the tool (nohup) stays ignored, and one with a handler
+    // of its own (a sanitizer's, a profiler's) keeps it.
+    if (::sigaction(signal, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) continue;
     ::sigaction(signal, &action, nullptr);
   }
+}
+
+EndingSignalsHeld::EndingSignalsHeld() {
+  const sigset_t held = EndingSignals(false);
+  ::pthread_sigmask(SIG_BLOCK, &held, &previous_);
+}
+
+EndingSignalsHeld::~EndingSignalsHeld() {
+  ::pthread_sigmask(SIG_SETMASK, &previous_, nullptr);
 }
 
 }  // namespace tactoria

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <signal.h>
+
 #include <cstddef>
 #include <string>
 
@@ -21,8 +23,25 @@ class TemporaryRegistry {
   static void RemoveRegisteredTemporaries();
 };
 
-// Installs handlers for SIGINT, SIGTERM and SIGHUP that remove the registered temporary files and
-// end the process with status 128 + the signal number.
+// Installs a handler for every signal whose default action ends the program (and that nobody has
+// taken over or ignored before): it removes the registered temporary files, then ends the
+// program. SIGINT, SIGTERM and SIGHUP exit with status 128 + the signal number; every other
+// signal is raised again with its default action, so the parent sees that signal (a shell shows
+// 128 + its number too).
 void RemoveTemporariesOnSignals();
+
+// Holds back, for its lifetime, the ending signals that come from outside the program (all but
+// the faults such as SIGSEGV): one that arrives meanwhile acts when released. For steps that must
+// not be cut in two, such as putting a set of files in place.
+class EndingSignalsHeld {
+ public:
+  EndingSignalsHeld();
+  EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+  EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+  ~EndingSignalsHeld();
+
+ private:
+  sigset_t previous_;
+};
 
 }  // namespace tactoria

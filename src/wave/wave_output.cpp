@@ -38,6 +38,7 @@ const WriteStatus& WriteWave(PendingFile& file, const WaveOutput& output, std::i
     error = writer.Write(bytes);
     done += n;
   }
+  if (error == 0 && output.complete) error = output.complete();
   if (error == 0 && (dataSize & 1) != 0) error = writer.Write(kPadByte);
   if (error == 0) error = writer.Flush();
   if (error != 0) return file.Fail(FileResult::WriteFailed, error);

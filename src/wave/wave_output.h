@@ -21,6 +21,10 @@ struct WaveOutput {
   std::int64_t dataBytes = 0;
   // Fills `dest` with data bytes [offset, offset + dest.size()).
   std::function<void(std::int64_t offset, std::span<std::byte> dest)> data;
+  // Asked once all the data was: 0, or an errno that fails the write (the data's own source could
+  // not be read in full). Empty (the default, so initialisers that stop at `data` stay complete):
+  // nothing to ask.
+  std::function<int()> complete = {};
 };
 
 // Writes the file of data bytes [offset, offset + length) of `output` into `file`, without

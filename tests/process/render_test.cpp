@@ -225,6 +225,22 @@ TEST(RenderPlan, GatheredPiecesEqualTheStepsInTurn) {
               at += n;
             }
             ASSERT_EQ(gathered, expected);
+            // A piece takes no source byte outside SourceBytes: the rest need not have been read yet.
+            Bytes partial(data.size(), std::byte{0xEE});
+            for (std::size_t at = 0, step = 1; at < expected.size(); step = step * 5 % 3001 + 1) {
+              const std::size_t n = std::min(step, expected.size() - at);
+              const auto [begin, end] =
+                  plan.SourceBytes(static_cast<std::int64_t>(at), static_cast<std::int64_t>(n));
+              ASSERT_TRUE(0 <= begin && begin <= end && end <= static_cast<std::int64_t>(data.size())) << at;
+              std::copy(data.begin() + begin, data.begin() + end, partial.begin() + begin);
+              Bytes piece(n);
+              plan.Gather(partial, static_cast<std::int64_t>(at), piece);
+              ASSERT_TRUE(
+                  std::equal(piece.begin(), piece.end(), expected.begin() + static_cast<std::ptrdiff_t>(at)))
+                  << at;
+              std::fill(partial.begin() + begin, partial.begin() + end, std::byte{0xEE});
+              at += n;
+            }
             const std::int64_t last = plan.frames() - 1;
             EXPECT_TRUE(std::equal(expected.end() - align - static_cast<std::ptrdiff_t>(extra),
                                    expected.end() - static_cast<std::ptrdiff_t>(extra),
