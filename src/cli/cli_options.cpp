@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "beats/shuffle_order.h"
+#include "cli_analyze.h"
 #include "cli_messages.h"
 #include "cli_play_options.h"
 #include "keep_pitch_option.h"
@@ -259,6 +260,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& o
   AddEdits(*play, playRaw, playForce);
   CLI::App* waveform = AddWaveformCommand(app, command);
   AddEdits(*waveform, waveformRaw, command.force);
+  CLI::App* analyze = AddAnalyzeCommand(app, command);
 
   // CLI11 keeps its own copies of the texts; it wants a non-const argv.
   std::vector<std::string> args(argv, argv + argc);
@@ -271,6 +273,10 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& o
     return {std::nullopt, code == 0 ? kExitOk : kExitUsage};
   }
 
+  if (analyze->parsed()) {
+    command.job = Job::Analyze;
+    return {std::move(command), kExitOk};
+  }
   const RawEdits* raw = &mixRaw;
   command.job = Job::Mix;
   if (info->parsed()) {

@@ -8,7 +8,7 @@
 
 namespace tactoria::cli {
 
-enum class Job { Info, Save, Span, Mix, Play, Waveform };
+enum class Job { Info, Save, Span, Mix, Play, Waveform, Analyze };
 
 // The "New Sample" settings and the beat order, as given on the command line. Every value here
 // has passed the checks that need no file; the ones that need the open file (the tempo's frame
@@ -39,6 +39,9 @@ struct CliCommand {
   bool original = false;             // play: IN's data before the render
   int width = 1200;                  // waveform: picture size in pixels
   int height = 300;
+  // analyze
+  std::optional<int> analyzeBeats;  // beats per bar when known
+  double sensitivity = 0.5;         // of the hit finder, 0 to 1
 };
 
 // Exit statuses of the tool.
