@@ -19,6 +19,7 @@ struct HopPeaks {
   std::size_t hop = 0;
   std::vector<float> full;
   std::vector<float> high;
+  std::vector<float> low;  // below about 150 Hz, for telling kicks
 };
 
 bool Analysable(const WaveFormat& format) {
@@ -46,11 +47,13 @@ HopPeaks MeasureHops(std::span<const std::byte> pcm, const WaveFormat& format, s
   const std::size_t hops = (frames + peaks.hop - 1) / peaks.hop;
   peaks.full.assign(hops, 0.0f);
   peaks.high.assign(hops, 0.0f);
+  peaks.low.assign(hops, 0.0f);
   const auto channels = static_cast<std::size_t>(format.channels);
   const std::size_t blockFrames = std::max<std::size_t>(1, kBlockSamples / channels / peaks.hop) * peaks.hop;
   // A DC blocker (about 20 Hz) per channel, started at the level the sound starts with.
   const auto pole = static_cast<float>(1.0 - 2.0 * std::numbers::pi * 20.0 / format.sampleRate);
-  std::vector<float> lastIn(channels), lastOut(channels, 0.0f), previous(channels);
+  const auto smooth = static_cast<float>(1.0 - std::exp(-2.0 * std::numbers::pi * 150.0 / format.sampleRate));
+  std::vector<float> lastIn(channels), lastOut(channels, 0.0f), previous(channels), lastLow(channels, 0.0f);
   std::vector<float> store;
   std::vector<float*> planes;
   for (std::size_t start = 0; start < frames; start += blockFrames) {
@@ -67,13 +70,15 @@ HopPeaks MeasureHops(std::span<const std::byte> pcm, const WaveFormat& format, s
     }
     for (std::size_t c = 0; c < channels; ++c) {
       const float* x = planes[c];
-      float in = lastIn[c], out = lastOut[c], before = previous[c];
+      float in = lastIn[c], out = lastOut[c], before = previous[c], below = lastLow[c];
       for (std::size_t at = 0; at < count; at += peaks.hop) {
         const std::size_t end = std::min(count, at + peaks.hop);
-        float full = 0.0f, high = 0.0f;
+        float full = 0.0f, high = 0.0f, low = 0.0f;
         for (std::size_t i = at; i < end; ++i) {
           out = x[i] - in + pole * out;
           in = x[i];
+          below += smooth * (out - below);
+          low = std::max(low, std::fabs(below));
           full = std::max(full, std::fabs(out));
           high = std::max(high, std::fabs(x[i] - before));
           before = x[i];
@@ -81,10 +86,12 @@ HopPeaks MeasureHops(std::span<const std::byte> pcm, const WaveFormat& format, s
         const std::size_t h = (start + at) / peaks.hop;
         peaks.full[h] = std::max(peaks.full[h], full);
         peaks.high[h] = std::max(peaks.high[h], high);
+        peaks.low[h] = std::max(peaks.low[h], low);
       }
       lastIn[c] = in;
       lastOut[c] = out;
       previous[c] = before;
+      lastLow[c] = below;
     }
   }
   return peaks;
@@ -192,11 +199,14 @@ std::vector<Hit> FindHitDetails(std::span<const std::byte> pcm, const WaveFormat
   for (const Candidate& candidate : candidates) {
     Hit hit;
     hit.frame = RefineHit(pcm, format, frames, peaks.hop, candidate, store, planes, level);
-    float full = 0.0f, high = 0.0f;
+    float full = 0.0f, high = 0.0f, low = 0.0f;
     for (std::size_t h = candidate.hop; h < std::min(hops, candidate.hop + 4); ++h) {
       full = std::max(full, peaks.full[h]);
       high = std::max(high, peaks.high[h]);
     }
+    for (std::size_t h = candidate.hop; h < std::min(hops, candidate.hop + 8); ++h)
+      low = std::max(low, peaks.low[h]);
+    hit.thump = low;
     hit.strength = full;
     hit.snap = high;
     // Of two hits closer than the gap, the one with the larger jump stays.
@@ -211,14 +221,16 @@ std::vector<Hit> FindHitDetails(std::span<const std::byte> pcm, const WaveFormat
     rises.push_back(candidate.rise);
   }
   std::sort(hits.begin(), hits.end(), [](const Hit& a, const Hit& b) { return a.frame < b.frame; });
-  float loudest = 0.0f, snappiest = 0.0f;
+  float loudest = 0.0f, snappiest = 0.0f, deepest = 0.0f;
   for (const Hit& hit : hits) {
     loudest = std::max(loudest, hit.strength);
     snappiest = std::max(snappiest, hit.snap);
+    deepest = std::max(deepest, hit.thump);
   }
   for (Hit& hit : hits) {
     if (loudest > 0.0f) hit.strength /= loudest;
     if (snappiest > 0.0f) hit.snap /= snappiest;
+    if (deepest > 0.0f) hit.thump /= deepest;
   }
   return hits;
 }

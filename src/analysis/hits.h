@@ -29,6 +29,7 @@ struct Hit {
   std::int64_t frame = 0;
   float strength = 0.0f;  // peak level of its attack, 1 for the loudest hit of the sound
   float snap = 0.0f;      // peak level of its attack in the high band, 1 for the snappiest hit
+  float thump = 0.0f;     // peak level below about 150 Hz (a kick), 1 for the deepest hit
 };
 
 // FindHits with each hit's strength and brightness.

@@ -14,8 +14,15 @@ constexpr double kHighestBpm = 320.0;
 constexpr double kLengthFit = 0.02;     // a written tempo fits when the length is whole bars within this
 constexpr double kTimingSigma = 0.012;  // seconds: how far a played hit strays from its grid place
 constexpr std::size_t kMostHits = 1024;
-constexpr double kSnappy = 0.6;          // a hit this snappy (of the snappiest) may be a backbeat
-constexpr double kBackbeatWeight = 1.0;  // hits weighed for the tempo (the strongest of a long sound)
+constexpr double kSnappy = 0.6;  // a hit this snappy (of the snappiest) may be a backbeat
+constexpr double kBackbeatWeight = 1.5;
+constexpr double kKickWeight = 2.5;
+constexpr double kFitWeight = 4.0;
+constexpr double kUsualBpm = 115.0;  // the prior's centre
+constexpr double kPriorWidth = 0.6;  // in octaves
+constexpr double kTripleMetrePenalty = 0.4;
+constexpr double kClearRepetition = 0.2;  // three beats a bar must repeat this much better than four  // hits
+                                          // weighed for the tempo (the strongest of a long sound)
 
 double LengthBpm(double frames, int sampleRate, int beats, int bars) {
   return 60.0 * sampleRate * beats * bars / frames;
@@ -47,21 +54,21 @@ std::optional<int> BarsAtTempo(double tempo, double frames, int sampleRate, int 
 struct Grid {
   std::array<double, 4> places;
   int count;
-  int offbeat;  // index of the place that is the beat's second half
   double bonus;
 };
 constexpr std::array<Grid, 5> kGrids{{
-    {{0.0, 0.25, 0.5, 0.75}, 4, 2, 0.0},
-    {{0.0, 0.28, 0.5, 0.78}, 4, 2, -0.01},
-    {{0.0, 0.305, 0.5, 0.805}, 4, 2, -0.01},
-    {{0.0, 1.0 / 3.0, 0.5, 5.0 / 6.0}, 4, 2, -0.01},
-    {{0.0, 1.0 / 3.0, 2.0 / 3.0, 0.0}, 3, 2, -0.02},
+    {{0.0, 0.25, 0.5, 0.75}, 4, 0.0},
+    {{0.0, 0.28, 0.5, 0.78}, 4, -0.01},
+    {{0.0, 0.305, 0.5, 0.805}, 4, -0.01},
+    {{0.0, 1.0 / 3.0, 0.5, 5.0 / 6.0}, 4, -0.01},
+    {{0.0, 1.0 / 3.0, 2.0 / 3.0, 0.0}, 3, -0.02},
 }};
 
 struct Weighed {
   double frame;
   double strength;
   double snap;
+  double thump;
   double weight;
 };
 
@@ -81,7 +88,6 @@ Candidate Weigh(const std::vector<Weighed>& hits, double weightSum, double frame
   const double period = frames / total;  // frames per beat
   const double sigmaBeats = kTimingSigma * sampleRate / period;
   double bestFit = -1.0;
-  const Grid* bestGrid = &kGrids[0];
   for (const Grid& grid : kGrids) {
     double fit = 0.0;
     for (const Weighed& hit : hits) {
@@ -94,55 +100,65 @@ Candidate Weigh(const std::vector<Weighed>& hits, double weightSum, double frame
       fit += hit.weight * std::exp(-0.5 * z * z);
     }
     fit = fit / weightSum + grid.bonus;
-    if (fit > bestFit) {
-      bestFit = fit;
-      bestGrid = &grid;
-    }
+    bestFit = std::max(bestFit, fit);
   }
   candidate.fit = std::clamp(bestFit, 0.0, 1.0);
 
-  // Accents: the loudest hit on each beat and on each beat's second half. At the loop's tempo every
-  // beat tends to carry a strong hit and the halves between them weaker ones; at twice the tempo the
-  // beats alternate strong and weak, at half the tempo the halves carry the backbeat.
-  std::vector<double> onBeat(static_cast<std::size_t>(total), 0.0),
-      onHalf(static_cast<std::size_t>(total), 0.0);
-  // The backbeat: the snappiest hits (snares, claps) on the second and fourth beats of a bar.
+  // Accents. The backbeat: the snappiest hits (snares, claps) fall on the second and fourth beats
+  // of a bar, not between them (half the tempo) nor on the third (twice the tempo). The pulse: a
+  // kick on every beat, not on every other one (twice the tempo).
+  std::vector<double> kickOnBeat(static_cast<std::size_t>(total), 0.0);
   const double near = 2.0 * sigmaBeats;
   double backbeat = 0.0, snaps = 0.0;
   for (const Weighed& hit : hits) {
     const double position = hit.frame / period;
-    const double beat = std::floor(position);
-    const double fraction = position - beat;
+    const double fraction = position - std::floor(position);
     const bool snappy = hit.snap > kSnappy;
     if (snappy) snaps += hit.snap;
     if (fraction < near || 1.0 - fraction < near) {
       const auto index = static_cast<std::size_t>(static_cast<long long>(std::round(position)) % total);
-      onBeat[index] = std::max(onBeat[index], hit.strength);
+      kickOnBeat[index] = std::max(kickOnBeat[index], hit.thump);
       if (snappy && beats % 2 == 0 && index % 2 == 1) backbeat += hit.snap;
-    } else if (std::fabs(fraction - bestGrid->places[bestGrid->offbeat]) < near) {
-      const auto index = static_cast<std::size_t>(static_cast<long long>(beat) % total);
-      onHalf[index] = std::max(onHalf[index], hit.strength);
     }
   }
-  double beatsMean = 0.0, halvesMean = 0.0, even = 0.0, odd = 0.0;
-  for (int i = 0; i < total; ++i) {
-    beatsMean += onBeat[static_cast<std::size_t>(i)];
-    halvesMean += onHalf[static_cast<std::size_t>(i)];
-    (i % 2 == 0 ? even : odd) += onBeat[static_cast<std::size_t>(i)];
-  }
-  beatsMean /= total;
-  halvesMean /= total;
-  const double alternation = total >= 2 ? std::fabs(even - odd) / (total / 2) : 0.0;
-  const double metre = beatsMean - halvesMean - alternation;
   const double backbeatShare = snaps > 0.0 ? backbeat / snaps : 0.0;
+  const double kicks = std::accumulate(kickOnBeat.begin(), kickOnBeat.end(), 0.0) / total;
 
   // Drummers' tempos: most loops lie between 80 and 160 bpm.
-  const double octaves = std::log2(candidate.bpm / 115.0) / 0.6;
+  const double octaves = std::log2(candidate.bpm / kUsualBpm) / kPriorWidth;
   const double prior = -0.5 * octaves * octaves;
-
-  candidate.score = 4.0 * candidate.fit + 1.5 * metre + kBackbeatWeight * backbeatShare + 1.0 * prior -
-                    (beats == 3 ? 0.4 : 0.0);
+  candidate.score = kFitWeight * candidate.fit + kBackbeatWeight * backbeatShare + kKickWeight * kicks +
+                    prior - (beats == 3 ? kTripleMetrePenalty : 0.0);
   return candidate;
+}
+
+// How much of the hits' weight comes back one `shift` (in frames) later, around the loop, as a
+// hit of the same kind (as deep and as loud).
+double Repetition(const std::vector<Weighed>& hits, double frames, double shift, double tolerance) {
+  std::vector<const Weighed*> sorted;
+  sorted.reserve(hits.size());
+  for (const Weighed& hit : hits) sorted.push_back(&hit);
+  std::sort(sorted.begin(), sorted.end(),
+            [](const Weighed* a, const Weighed* b) { return a->frame < b->frame; });
+  const auto alike = [](const Weighed& a, const Weighed& b) {
+    return std::fabs(a.thump - b.thump) < 0.3 && std::fabs(a.strength - b.strength) < 0.3;
+  };
+  double found = 0.0, all = 0.0;
+  for (const Weighed& hit : hits) {
+    all += hit.strength;
+    for (const double target :
+         {std::fmod(hit.frame + shift, frames), std::fmod(hit.frame + shift, frames) - frames}) {
+      auto at = std::lower_bound(sorted.begin(), sorted.end(), target - tolerance,
+                                 [](const Weighed* a, double frame) { return a->frame < frame; });
+      bool back = false;
+      for (; at != sorted.end() && (*at)->frame <= target + tolerance; ++at) back = back || alike(hit, **at);
+      if (back) {
+        found += hit.strength;
+        break;
+      }
+    }
+  }
+  return all > 0.0 ? found / all : 0.0;
 }
 
 bool Related(int a, int b) {
@@ -156,7 +172,8 @@ bool FromSound(const std::vector<Hit>& hits, double frames, int sampleRate, cons
   std::vector<Weighed> weighed;
   weighed.reserve(hits.size());
   for (const Hit& hit : hits)
-    weighed.push_back({static_cast<double>(hit.frame), hit.strength, hit.snap, 0.3 + hit.strength});
+    weighed.push_back(
+        {static_cast<double>(hit.frame), hit.strength, hit.snap, hit.thump, 0.3 + hit.strength});
   if (weighed.size() > kMostHits) {
     std::nth_element(weighed.begin(), weighed.begin() + kMostHits, weighed.end(),
                      [](const Weighed& a, const Weighed& b) { return a.strength > b.strength; });
@@ -184,12 +201,23 @@ bool FromSound(const std::vector<Hit>& hits, double frames, int sampleRate, cons
   const auto best =
       std::max_element(candidates.begin(), candidates.end(),
                        [](const Candidate& a, const Candidate& b) { return a.score < b.score; });
+  // Bars of three beats rather than four only when the hits repeat clearly better every three beats.
+  Candidate chosen = *best;
+  const int total = best->beats * best->bars;
+  if (!options.beats && total % 12 == 0) {
+    const double period = frames / total;
+    const double tolerance = 2.0 * kTimingSigma * sampleRate;
+    const double three = Repetition(weighed, frames, 3 * period, tolerance);
+    const double four = Repetition(weighed, frames, 4 * period, tolerance);
+    chosen.beats = three > four + kClearRepetition ? 3 : 4;
+    chosen.bars = total / chosen.beats;
+  }
   double rival = -1e300;
   for (const Candidate& other : candidates) {
     if (!Related(other.beats * other.bars, best->beats * best->bars)) rival = std::max(rival, other.score);
   }
-  estimate.beats = best->beats;
-  estimate.bars = best->bars;
+  estimate.beats = chosen.beats;
+  estimate.bars = chosen.bars;
   estimate.bpm = best->bpm;
   const double margin = rival > -1e299 ? best->score - rival : 1.0;
   estimate.confidence = std::clamp(best->fit * (1.0 - std::exp(-3.0 * std::max(0.0, margin))), 0.0, 1.0);

@@ -18,7 +18,7 @@ using testing::LoopSpec;
 using testing::MakeLoop;
 
 TEST(Corpus, TempoAndHitsOnDrumLoops) {
-  const std::vector<LoopSpec> specs = Corpus(40, 7);
+  const std::vector<LoopSpec> specs = Corpus(80, 11);
   int right = 0;
   testing::Score total;
   std::ostringstream misses;

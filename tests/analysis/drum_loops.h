@@ -115,8 +115,9 @@ struct LoopSpec {
   int sampleRate = 44100;
   int channels = 2;
   int bits = 16;
-  double dc = 0.0;    // added to every sample
-  double gain = 0.9;  // peak level before the DC; above 1 clips
+  std::uint16_t format = 1;  // 3: 32-bit float
+  double dc = 0.0;           // added to every sample
+  double gain = 0.9;         // peak level before the DC; above 1 clips
 };
 
 struct Loop {
@@ -175,14 +176,15 @@ inline void AddStroke(std::vector<float>& mono, std::int64_t at, Drum drum, doub
         v = i == 0 ? 1.0 : -0.5 * std::exp(-static_cast<double>(i));
         break;
     }
-    mono[static_cast<std::size_t>(at + i)] += static_cast<float>(velocity * v);
+    const double fade = std::min(1.0, (length - t) / 0.02);  // no click where the tail is cut
+    mono[static_cast<std::size_t>(at + i)] += static_cast<float>(velocity * v * fade);
   }
 }
 
 // The loop of `spec`: whole bars at its tempo, every hit where the pattern and the player put it.
 inline Loop MakeLoop(const LoopSpec& spec) {
   Loop loop;
-  loop.format = MakeFormat(spec.channels, spec.sampleRate, spec.bits);
+  loop.format = MakeFormat(spec.channels, spec.sampleRate, spec.bits, spec.format);
   const double beatFrames = 60.0 * spec.sampleRate / spec.bpm;
   loop.frames = std::llround(beatFrames * spec.groove.beats * spec.bars);
   std::vector<float> mono(static_cast<std::size_t>(loop.frames), 0.0f);
