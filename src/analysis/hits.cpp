@@ -171,7 +171,7 @@ std::int64_t RefineHit(std::span<const std::byte> pcm, const WaveFormat& format,
   for (std::size_t i = lead; i < count; ++i)
     if (level[i] > level[peakAt]) peakAt = i;
   if (level[peakAt] <= background) return static_cast<std::int64_t>(candidate.hop * hop);
-  const float threshold = background + 0.3f * (level[peakAt] - background);
+  const float threshold = background + 0.15f * (level[peakAt] - background);
   std::size_t at = lead;
   while (at < peakAt && level[at] <= threshold) ++at;
   const std::size_t stop = at > lead + hop / 2 ? at - hop / 2 : lead;
