@@ -21,6 +21,7 @@ constexpr double kFitWeight = 4.0;
 constexpr double kUsualBpm = 115.0;  // the prior's centre
 constexpr double kPriorWidth = 0.6;  // in octaves
 constexpr double kTripleMetrePenalty = 0.4;
+constexpr double kLeadIn = 0.040;         // seconds a loop may be cut before or after its downbeat
 constexpr double kClearRepetition = 0.2;  // three beats a bar must repeat this much better than four  // hits
                                           // weighed for the tempo (the strongest of a long sound)
 
@@ -179,6 +180,18 @@ bool FromSound(const std::vector<Hit>& hits, double frames, int sampleRate, cons
                      [](const Weighed& a, const Weighed& b) { return a.strength > b.strength; });
     weighed.resize(kMostHits);
   }
+  // A loop cut a little before or after its first downbeat: its grids start at the strongest hit
+  // within kLeadIn of the loop's start, when there is one.
+  double lead = 0.0, leadStrength = 0.0;
+  const double leadIn = kLeadIn * sampleRate;
+  for (const Weighed& hit : weighed) {
+    const double offset = hit.frame > frames / 2 ? hit.frame - frames : hit.frame;
+    if (std::fabs(offset) <= leadIn && hit.strength > leadStrength) {
+      lead = offset;
+      leadStrength = hit.strength;
+    }
+  }
+  for (Weighed& hit : weighed) hit.frame = std::fmod(hit.frame - lead + frames, frames);
   const double weightSum = std::accumulate(weighed.begin(), weighed.end(), 0.0,
                                            [](double sum, const Weighed& w) { return sum + w.weight; });
 

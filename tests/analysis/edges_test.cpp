@@ -3,6 +3,7 @@
 // with an answer: analysis never fails on a sound the program opened.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <functional>
@@ -54,6 +55,15 @@ Loop Reversed(Loop loop) {
                      loop.pcm.begin() + static_cast<std::ptrdiff_t>(front + align),
                      loop.pcm.begin() + static_cast<std::ptrdiff_t>(back));
   loop.hits.clear();
+  return loop;
+}
+
+// The loop turned by `frames` (positive: its start comes that much later), as a loop cut late.
+Loop Turned(Loop loop, std::int64_t frames) {
+  const auto bytes = static_cast<std::ptrdiff_t>(frames * loop.format.blockAlign);
+  std::rotate(loop.pcm.begin(), loop.pcm.end() - bytes, loop.pcm.end());
+  for (std::int64_t& hit : loop.hits) hit = (hit + frames) % loop.frames;
+  std::sort(loop.hits.begin(), loop.hits.end());
   return loop;
 }
 
@@ -137,6 +147,7 @@ TEST(Edges, EveryCaseGetsAnAnswer) {
        {},
        126.0,
        TempoSource::Sound},
+      {"cut 30 ms late", [] { return Turned(MakeLoop(Rock(118, 2)), 1323); }, {}, 118.0, TempoSource::Sound},
       {"clipped", loop(Rock(104, 4), [](LoopSpec& s) { s.gain = 3.0; }), {}, 104.0, TempoSource::Sound},
       {"first hit after a pickup", loop(pickup), {}, 110.0, TempoSource::Sound},
       {"bars of three", loop(waltz), {}, 150.0, TempoSource::Sound, 3},
