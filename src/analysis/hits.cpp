@@ -144,7 +144,7 @@ std::vector<Candidate> RisingHops(const HopPeaks& peaks, const WaveFormat& forma
 }
 
 // The first frame of the hit found at `candidate`: where its band leaves the level held before it,
-// walked back over the attack's rising start.
+// walked back over the attack's rising start while that stays above the level before.
 std::int64_t RefineHit(std::span<const std::byte> pcm, const WaveFormat& format, std::size_t frames,
                        std::size_t hop, const Candidate& candidate, std::vector<float>& store,
                        std::vector<float*>& planes, std::vector<float>& level) {
@@ -175,7 +175,7 @@ std::int64_t RefineHit(std::span<const std::byte> pcm, const WaveFormat& format,
   std::size_t at = lead;
   while (at < peakAt && level[at] <= threshold) ++at;
   const std::size_t stop = at > lead + hop / 2 ? at - hop / 2 : lead;
-  while (at > stop && level[at - 1] < level[at]) --at;
+  while (at > stop && level[at - 1] < level[at] && level[at - 1] > background) --at;
   return static_cast<std::int64_t>(first + at);
 }
 

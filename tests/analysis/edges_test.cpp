@@ -240,3 +240,40 @@ TEST(WrittenTempo, FileNamesAndAcidChunks) {
 
 }  // namespace
 }  // namespace tactoria
+
+namespace tactoria {
+namespace {
+
+// Clicks at known frames over a quiet hum: each hit lands on its frame, the least gap merges two
+// close clicks, and the sensitivity decides whether a faint click counts.
+TEST(Hits, FramesGapAndSensitivity) {
+  constexpr std::int64_t kFrames = 44100;
+  std::vector<float> plane(kFrames);
+  for (std::int64_t i = 0; i < kFrames; ++i)
+    plane[static_cast<std::size_t>(i)] =
+        0.0001f * static_cast<float>(std::sin(0.01 * static_cast<double>(i)));
+  std::mt19937 random(5);
+  const std::int64_t loud[] = {1000, 11111, 22222, 22222 + 600};  // the last 13.6 ms after the one before
+  for (const std::int64_t at : loud) testing::AddStroke(plane, at, Drum::Click, 0.9, 44100, random);
+  testing::AddStroke(plane, 33333, Drum::Click, 0.005, 44100, random);  // 45 dB below the others
+  const float* planes[] = {plane.data()};
+  const WaveFormat mono = testing::MakeFormat(1, 44100, 16);
+  std::vector<std::byte> pcm(kFrames * 2);
+  EncodePlanes(planes, kFrames, mono, pcm.data());
+
+  const auto near = [](const std::vector<std::int64_t>& found, const std::vector<std::int64_t>& expected) {
+    if (found.size() != expected.size()) return false;
+    for (std::size_t i = 0; i < found.size(); ++i)
+      if (std::llabs(found[i] - expected[i]) > 2) return false;
+    return true;
+  };
+  const std::vector<std::int64_t> standard = FindHits(pcm, mono);
+  EXPECT_TRUE(near(standard, {1000, 11111, 22222})) << ::testing::PrintToString(standard);
+  const std::vector<std::int64_t> fine = FindHits(pcm, mono, {1.0, 10.0});
+  EXPECT_TRUE(near(fine, {1000, 11111, 22222, 22822, 33333})) << ::testing::PrintToString(fine);
+  const std::vector<std::int64_t> strict = FindHits(pcm, mono, {0.0, 30.0});
+  EXPECT_TRUE(near(strict, {1000, 11111, 22222})) << ::testing::PrintToString(strict);
+}
+
+}  // namespace
+}  // namespace tactoria
