@@ -313,18 +313,22 @@ TempoEstimate EstimateTempo(std::span<const std::byte> pcm, const WaveFormat& fo
   const int rate = format.sampleRate;
 
   // A written tempo decides when the loop is whole bars of it.
-  const auto written = [&](double tempo, TempoSource source) {
-    const std::optional<int> bars = BarsAtTempo(tempo, frames, rate, estimate.beats);
+  const auto written = [&](double tempo, TempoSource source, int beats) {
+    const std::optional<int> bars = BarsAtTempo(tempo, frames, rate, beats);
     if (!bars) return false;
+    estimate.beats = beats;
     estimate.bars = *bars;
-    estimate.bpm = LengthBpm(frames, rate, estimate.beats, *bars);
+    estimate.bpm = LengthBpm(frames, rate, beats, *bars);
     estimate.confidence = 1.0;
     estimate.source = source;
     return true;
   };
-  if (options.acidTempo && written(*options.acidTempo, TempoSource::AcidChunk)) return estimate;
+  const bool acidMeter = !options.beats && options.acidBeatsPerBar >= 1 && options.acidBeatsPerBar <= 32;
+  if (options.acidTempo && written(*options.acidTempo, TempoSource::AcidChunk,
+                                   acidMeter ? options.acidBeatsPerBar : estimate.beats))
+    return estimate;
   for (const double tempo : TemposInFileName(options.fileName))
-    if (written(tempo, TempoSource::FileName)) return estimate;
+    if (written(tempo, TempoSource::FileName, estimate.beats)) return estimate;
 
   if (FromSound(hits, frames, rate, options, estimate)) return estimate;
   estimate.bars = BarsNearest120(frames, rate, estimate.beats);

@@ -37,6 +37,7 @@ struct TempoOptions {
   HitOptions hits;
   std::string fileName;             // the file's name, for a tempo written in it ("loop_120bpm.wav")
   std::optional<double> acidTempo;  // the tempo of the file's "acid" chunk, if it has one
+  int acidBeatsPerBar = 0;          // its meter's numerator (0: not known); used when `beats` is not given
 };
 
 // The meter, whole bars and tempo of a loop. Never fails on a sound the program opened.

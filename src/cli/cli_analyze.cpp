@@ -38,7 +38,10 @@ int RunAnalyze(const CliCommand& command, const JobStreams& streams, const Opene
   options.beats = command.analyzeBeats;
   options.hits.sensitivity = command.sensitivity;
   options.fileName = command.input;
-  if (const std::optional<AcidInfo> acid = FindAcidChunk(input.file)) options.acidTempo = acid->tempo;
+  if (const std::optional<AcidInfo> acid = FindAcidChunk(input.file)) {
+    options.acidTempo = acid->tempo;
+    options.acidBeatsPerBar = acid->meterNumerator;
+  }
   const TempoEstimate estimate =
       EstimateTempo(input.file.Item(input.validation.dataIndex).bytes(), format, options);
   const double bpm = Rounded(estimate.bpm, 0.001);

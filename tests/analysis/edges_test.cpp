@@ -88,6 +88,7 @@ TEST(Edges, EveryCaseGetsAnAnswer) {
   fitsName.fileName = "/loops/Break 96 BPM.wav";
   contradicts.fileName = "loop_97bpm.wav";
   acid.acidTempo = 96.0;
+  acid.acidBeatsPerBar = 2;           // the meter stored beside it
   acid.fileName = "loop_120bpm.wav";  // the acid chunk is read first
   twoGiven.beats = 2;
   fitsBareNumber.fileName = "amen_137_.wav";
@@ -155,7 +156,7 @@ TEST(Edges, EveryCaseGetsAnAnswer) {
       {"name fits", loop(Rock(96, 2)), fitsName, 96.0, TempoSource::FileName},
       {"bare number fits", loop(Rock(137, 1)), fitsBareNumber, 137.0, TempoSource::FileName},
       {"name contradicts the length", loop(Rock(120, 2)), contradicts, 120.0, TempoSource::Sound},
-      {"acid chunk", loop(Rock(96, 2)), acid, 96.0, TempoSource::AcidChunk},
+      {"acid chunk", loop(Rock(96, 2)), acid, 96.0, TempoSource::AcidChunk, 2},
   };
   for (const Edge& edge : edges) {
     SCOPED_TRACE(edge.name);
