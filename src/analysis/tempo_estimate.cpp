@@ -11,10 +11,10 @@ namespace {
 
 constexpr double kLowestBpm = 40.0;
 constexpr double kHighestBpm = 320.0;
-constexpr double kLengthFit = 0.02;     // a written tempo fits when the length is whole bars within this
-constexpr double kTimingSigma = 0.012;  // seconds: how far a played hit strays from its grid place
-constexpr std::size_t kMostHits = 1024;
-constexpr double kSnappy = 0.6;  // a hit this snappy (of the snappiest) may be a backbeat
+constexpr double kLengthFit = 0.02;      // a written tempo fits when the length is whole bars within this
+constexpr double kTimingSigma = 0.012;   // seconds: how far a played hit strays from its grid place
+constexpr std::size_t kMostHits = 1024;  // hits weighed (the strongest of a long sound)
+constexpr double kSnappy = 0.6;          // a hit this snappy (of the snappiest) may be a backbeat
 constexpr double kBackbeatWeight = 1.5;
 constexpr double kKickWeight = 2.5;
 constexpr double kFitWeight = 4.0;
@@ -22,8 +22,7 @@ constexpr double kUsualBpm = 115.0;  // the prior's centre
 constexpr double kPriorWidth = 0.6;  // in octaves
 constexpr double kTripleMetrePenalty = 0.4;
 constexpr double kLeadIn = 0.040;         // seconds a loop may be cut before or after its downbeat
-constexpr double kClearRepetition = 0.2;  // three beats a bar must repeat this much better than four  // hits
-                                          // weighed for the tempo (the strongest of a long sound)
+constexpr double kClearRepetition = 0.2;  // three beats a bar must repeat this much better than four
 
 double LengthBpm(double frames, int sampleRate, int beats, int bars) {
   return 60.0 * sampleRate * beats * bars / frames;
