@@ -27,7 +27,7 @@ bool Analysable(const WaveFormat& format) {
 }
 
 std::size_t HopFrames(const WaveFormat& format) {
-  return std::max<std::size_t>(16, static_cast<std::size_t>(std::lround(format.sampleRate * 0.0029)));
+  return std::clamp<std::size_t>(static_cast<std::size_t>(std::lround(format.sampleRate * 0.0029)), 16, 4096);
 }
 
 // Decodes `count` frames from `first` into `store`, one plane of `count` floats per channel.
@@ -49,7 +49,10 @@ HopPeaks MeasureHops(std::span<const std::byte> pcm, const WaveFormat& format, s
   peaks.high.assign(hops, 0.0f);
   peaks.low.assign(hops, 0.0f);
   const auto channels = static_cast<std::size_t>(format.channels);
-  const std::size_t blockFrames = std::max<std::size_t>(1, kBlockSamples / channels / peaks.hop) * peaks.hop;
+  // Blocks of whole hops when they fit, else of fewer frames (a sound of very many channels).
+  const std::size_t blockFrames = kBlockSamples / channels >= peaks.hop
+                                      ? kBlockSamples / channels / peaks.hop * peaks.hop
+                                      : std::max<std::size_t>(1, kBlockSamples / channels);
   // A DC blocker (about 20 Hz) per channel, started at the level the sound starts with.
   const auto pole = static_cast<float>(1.0 - 2.0 * std::numbers::pi * 20.0 / format.sampleRate);
   const auto smooth = static_cast<float>(1.0 - std::exp(-2.0 * std::numbers::pi * 150.0 / format.sampleRate));
@@ -71,8 +74,8 @@ HopPeaks MeasureHops(std::span<const std::byte> pcm, const WaveFormat& format, s
     for (std::size_t c = 0; c < channels; ++c) {
       const float* x = planes[c];
       float in = lastIn[c], out = lastOut[c], before = previous[c], below = lastLow[c];
-      for (std::size_t at = 0; at < count; at += peaks.hop) {
-        const std::size_t end = std::min(count, at + peaks.hop);
+      for (std::size_t at = 0, end = 0; at < count; at = end) {
+        end = std::min(count, ((start + at) / peaks.hop + 1) * peaks.hop - start);
         float full = 0.0f, high = 0.0f, low = 0.0f;
         for (std::size_t i = at; i < end; ++i) {
           out = x[i] - in + pole * out;
@@ -152,17 +155,34 @@ std::int64_t RefineHit(std::span<const std::byte> pcm, const WaveFormat& format,
   const std::size_t searchEnd = std::min(frames, (candidate.hop + 2) * hop);
   const std::size_t first = searchStart > 2 * hop ? searchStart - 2 * hop : 0;
   const std::size_t count = searchEnd - first;
-  DecodeRange(pcm, format, first, count, store, planes);
-  level.assign(count, 0.0f);
   const std::size_t lead = searchStart - first;
-  for (std::size_t c = 0; c < planes.size(); ++c) {
-    const float* x = planes[c];
-    float mean = 0.0f;
-    for (std::size_t i = 0; i < lead; ++i) mean += x[i];
-    if (lead > 0) mean /= static_cast<float>(lead);
-    for (std::size_t i = 0; i < count; ++i) {
-      const float v = candidate.highBand ? (i > 0 ? x[i] - x[i - 1] : 0.0f) : x[i] - mean;
-      level[i] = std::max(level[i], std::fabs(v));
+  const auto channels = static_cast<std::size_t>(format.channels);
+  // Decoded a few frames at a time, so that a sound of many channels needs no large buffer.
+  const std::size_t step = std::max<std::size_t>(1, kBlockSamples / channels);
+  std::vector<double> mean(channels, 0.0);
+  for (std::size_t at = 0; at < lead; at += step) {
+    const std::size_t n = std::min(step, lead - at);
+    DecodeRange(pcm, format, first + at, n, store, planes);
+    for (std::size_t c = 0; c < channels; ++c)
+      for (std::size_t i = 0; i < n; ++i) mean[c] += planes[c][i];
+  }
+  if (lead > 0)
+    for (double& m : mean) m /= static_cast<double>(lead);
+  level.assign(count, 0.0f);
+  std::vector<float> before(channels, 0.0f);
+  for (std::size_t at = 0; at < count; at += step) {
+    const std::size_t n = std::min(step, count - at);
+    DecodeRange(pcm, format, first + at, n, store, planes);
+    for (std::size_t c = 0; c < channels; ++c) {
+      const float* x = planes[c];
+      const auto centre = static_cast<float>(mean[c]);
+      float last = at > 0 ? before[c] : x[0];
+      for (std::size_t i = 0; i < n; ++i) {
+        const float v = candidate.highBand ? x[i] - last : x[i] - centre;
+        last = x[i];
+        level[at + i] = std::max(level[at + i], std::fabs(v));
+      }
+      before[c] = last;
     }
   }
   float background = 0.0f;
