@@ -274,6 +274,17 @@ TEST(Hits, FramesGapAndSensitivity) {
   EXPECT_TRUE(near(fine, {1000, 11111, 22222, 22822, 33333})) << ::testing::PrintToString(fine);
   const std::vector<std::int64_t> strict = FindHits(pcm, mono, {0.0, 30.0});
   EXPECT_TRUE(near(strict, {1000, 11111, 22222})) << ::testing::PrintToString(strict);
+
+  // 1500 channels at 8000 Hz: fewer frames than a hop are read at a time.
+  const WaveFormat wide = testing::MakeFormat(1500, 8000, 8);
+  std::vector<float> clicks(2000, 0.0f);
+  clicks[300] = 0.8f;
+  clicks[1234] = -0.8f;
+  const std::vector<const float*> same(1500, clicks.data());
+  std::vector<std::byte> widePcm(clicks.size() * 1500);
+  EncodePlanes(same.data(), clicks.size(), wide, widePcm.data());
+  const std::vector<std::int64_t> wideHits = FindHits(widePcm, wide);
+  EXPECT_TRUE(near(wideHits, {300, 1234})) << ::testing::PrintToString(wideHits);
 }
 
 }  // namespace
