@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/hits.h"
@@ -36,10 +37,20 @@ struct TempoOptions {
   HitOptions hits;
   std::string fileName;             // the file's name, for a tempo written in it ("loop_120bpm.wav")
   std::optional<double> acidTempo;  // the tempo of the file's "acid" chunk, if it has one
+  int acidBeatsPerBar = 0;          // its meter's numerator (0: not known); used when `beats` is not given
 };
 
 // The meter, whole bars and tempo of a loop. Never fails on a sound the program opened.
+// A tempo from the acid chunk, then one from the file name, decides when the loop's length is
+// whole bars of that tempo (within 2%); otherwise the hits do, and with fewer than two hits (silence,
+// or a sound too short to analyse) the length alone: the bar count whose tempo is nearest 120,
+// with confidence 0. The bpm is always the one the length gives for the beats and bars found.
 TempoEstimate EstimateTempo(std::span<const std::byte> pcm, const WaveFormat& format,
                             const TempoOptions& options = {});
+
+// The tempos written in a file name, most explicit first: a number next to "bpm" (any case),
+// then numbers from 40 to 300 standing apart ("amen_137_.wav"). Folders and the extension are
+// not read.
+std::vector<double> TemposInFileName(std::string_view path);
 
 }  // namespace tactoria

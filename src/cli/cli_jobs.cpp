@@ -15,6 +15,7 @@
 #include "beats/beat_math.h"
 #include "beats/shuffle_order.h"
 #include "beats/span_beats.h"
+#include "cli_analyze.h"
 #include "cli_messages.h"
 #include "cli_slice.h"
 #include "import/sound_import.h"
@@ -477,6 +478,7 @@ int RunJob(const CliCommand& command, const JobStreams& streams) {
     return Report(streams.err, kExitFailed, opened.problem.message, opened.problem.title, command.input);
   }
   if (command.job == Job::Info) return Info(command, streams, *opened.wave, opened.source);
+  if (command.job == Job::Analyze) return RunAnalyze(command, streams, *opened.wave);
   if (command.job == Job::Play || command.job == Job::Waveform) {
     return Report(streams.err, kExitFailed, "play and waveform are run by the tool's media part.");
   }

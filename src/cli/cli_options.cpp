@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "beats/shuffle_order.h"
+#include "cli_analyze.h"
 #include "cli_messages.h"
 #include "cli_play_options.h"
 #include "cli_slice.h"
@@ -278,6 +279,7 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& o
   RawEdits sliceRaw;
   CLI::App* slice = AddSliceCommand(app, command);
   AddEdits(*slice, sliceRaw, command.force);
+  CLI::App* analyze = AddAnalyzeCommand(app, command);
 
   // CLI11 keeps its own copies of the texts; it wants a non-const argv.
   std::vector<std::string> args(argv, argv + argc);
@@ -290,6 +292,10 @@ ParseOutcome ParseCommandLine(int argc, const char* const* argv, std::ostream& o
     return {std::nullopt, code == 0 ? kExitOk : kExitUsage};
   }
 
+  if (analyze->parsed()) {
+    command.job = Job::Analyze;
+    return {std::move(command), kExitOk};
+  }
   const RawEdits* raw = &mixRaw;
   command.job = Job::Mix;
   if (info->parsed()) {

@@ -10,7 +10,7 @@
 
 namespace tactoria::cli {
 
-enum class Job { Info, Save, Span, Mix, Play, Waveform, Slice };
+enum class Job { Info, Save, Span, Mix, Play, Waveform, Slice, Analyze };
 
 // The "New Sample" settings and the beat order, as given on the command line. Every value here
 // has passed the checks that need no file; the ones that need the open file (the tempo's frame
@@ -42,6 +42,9 @@ struct CliCommand {
   int width = 1200;                  // waveform: picture size in pixels
   int height = 300;
   SliceOptions slice;  // slice
+  // analyze
+  std::optional<int> analyzeBeats;  // beats per bar when known
+  double sensitivity = 0.5;         // of the hit finder, 0 to 1
 };
 
 // Exit statuses of the tool.

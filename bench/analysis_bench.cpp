@@ -1,0 +1,38 @@
+// The analysis of a loop in process: hits alone and the whole tempo estimate, on a 16-second
+// stereo loop (8 bars at 120 bpm, 44100 Hz, 16-bit) made of synthesized drum hits.
+#include <benchmark/benchmark.h>
+
+#include "analysis/drum_loops.h"
+#include "analysis/hits.h"
+#include "analysis/tempo_estimate.h"
+
+namespace {
+
+const tactoria::testing::Loop& SixteenSeconds() {
+  static const tactoria::testing::Loop loop = [] {
+    tactoria::testing::LoopSpec spec;
+    spec.groove = tactoria::testing::Grooves()[1];
+    spec.bpm = 120;
+    spec.bars = 8;
+    return tactoria::testing::MakeLoop(spec);
+  }();
+  return loop;
+}
+
+void BM_FindHits16s(benchmark::State& state) {
+  const auto& loop = SixteenSeconds();
+  for (auto _ : state) benchmark::DoNotOptimize(tactoria::FindHits(loop.pcm, loop.format));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * loop.pcm.size()));
+}
+BENCHMARK(BM_FindHits16s)->Unit(benchmark::kMillisecond);
+
+void BM_EstimateTempo16s(benchmark::State& state) {
+  const auto& loop = SixteenSeconds();
+  for (auto _ : state) benchmark::DoNotOptimize(tactoria::EstimateTempo(loop.pcm, loop.format));
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * loop.pcm.size()));
+}
+BENCHMARK(BM_EstimateTempo16s)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

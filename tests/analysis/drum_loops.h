@@ -1,0 +1,278 @@
+#pragma once
+
+// Drum loops made in the tests: synthesized kicks (a falling sine with a click), snares (a noise
+// burst over a short tone), closed and open hats (high noise) and clicks, placed by pattern at
+// known frames with swing, a player's timing, velocities and overlapping tails.
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <numbers>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "process/sample_codec.h"
+#include "wave/wave_format.h"
+
+namespace tactoria::testing {
+
+enum class Drum { Kick, Snare, Ghost, Hat, OpenHat, Click };
+
+struct Stroke {
+  double beat;  // place in the bar, in beats (0.5 the second eighth, 0.25 a sixteenth)
+  Drum drum;
+  double velocity;
+};
+
+struct Groove {
+  std::string name;
+  int beats = 4;
+  std::vector<Stroke> bar;
+  bool triplets = false;  // the off places are eighth triplets (a shuffle)
+};
+
+inline std::vector<Groove> Grooves() {
+  std::vector<Groove> grooves;
+  const auto hats = [](std::vector<Stroke>& bar, int perBeat, int beats, double level) {
+    for (int i = 0; i < beats * perBeat; ++i)
+      bar.push_back({static_cast<double>(i) / perBeat, Drum::Hat, i % perBeat == 0 ? level : level * 0.7});
+  };
+  Groove rock{"rock eighths",
+              4,
+              {{0, Drum::Kick, 1},
+               {1, Drum::Snare, 0.9},
+               {2, Drum::Kick, 0.9},
+               {2.5, Drum::Kick, 0.7},
+               {3, Drum::Snare, 0.9}}};
+  hats(rock.bar, 2, 4, 0.45);
+  grooves.push_back(rock);
+  Groove sixteen{"sixteenths",
+                 4,
+                 {{0, Drum::Kick, 1},
+                  {1, Drum::Snare, 0.95},
+                  {1.75, Drum::Kick, 0.7},
+                  {2.5, Drum::Kick, 0.85},
+                  {3, Drum::Snare, 0.95}}};
+  hats(sixteen.bar, 4, 4, 0.4);
+  grooves.push_back(sixteen);
+  Groove funk{"funk",
+              4,
+              {{0, Drum::Kick, 1},
+               {0.75, Drum::Kick, 0.75},
+               {1, Drum::Snare, 1},
+               {1.75, Drum::Ghost, 0.3},
+               {2.5, Drum::Kick, 0.85},
+               {3, Drum::Snare, 1},
+               {3.25, Drum::Ghost, 0.3}}};
+  for (double b : {0.0, 0.5, 1.5, 2.0, 2.25, 3.5}) funk.bar.push_back({b, Drum::Hat, 0.4});
+  grooves.push_back(funk);
+  Groove house{"four to the floor",
+               4,
+               {{0, Drum::Kick, 1},
+                {1, Drum::Kick, 1},
+                {2, Drum::Kick, 1},
+                {3, Drum::Kick, 1},
+                {1, Drum::Snare, 0.7},
+                {3, Drum::Snare, 0.7}}};
+  for (double b : {0.5, 1.5, 2.5, 3.5}) house.bar.push_back({b, Drum::OpenHat, 0.5});
+  grooves.push_back(house);
+  Groove shuffle{"shuffle",
+                 4,
+                 {{0, Drum::Kick, 1},
+                  {1, Drum::Snare, 0.9},
+                  {2, Drum::Kick, 0.9},
+                  {2 + 2.0 / 3, Drum::Kick, 0.6},
+                  {3, Drum::Snare, 0.9}},
+                 true};
+  for (int i = 0; i < 4; ++i) {
+    shuffle.bar.push_back({static_cast<double>(i), Drum::Hat, 0.45});
+    shuffle.bar.push_back({i + 2.0 / 3, Drum::Hat, 0.3});
+  }
+  grooves.push_back(shuffle);
+  Groove breaks{"break",
+                4,
+                {{0, Drum::Kick, 1},
+                 {0.5, Drum::Kick, 0.8},
+                 {1, Drum::Snare, 1},
+                 {1.75, Drum::Ghost, 0.35},
+                 {2.25, Drum::Snare, 0.5},
+                 {2.5, Drum::Kick, 0.9},
+                 {3, Drum::Snare, 1},
+                 {3.75, Drum::Ghost, 0.35}}};
+  hats(breaks.bar, 2, 4, 0.35);
+  grooves.push_back(breaks);
+  return grooves;
+}
+
+struct LoopSpec {
+  Groove groove;
+  double bpm = 120;
+  int bars = 2;
+  double swing = 0.0;     // delay of the off sixteenths, in beats (0.083 is a triplet feel)
+  double jitterMs = 3.0;  // standard deviation of the player's timing
+  unsigned seed = 1;
+  int sampleRate = 44100;
+  int channels = 2;
+  int bits = 16;
+  std::uint16_t format = 1;  // 3: 32-bit float
+  double dc = 0.0;           // added to every sample
+  double gain = 0.9;         // peak level before the DC; above 1 clips
+};
+
+struct Loop {
+  WaveFormat format;
+  std::vector<std::byte> pcm;
+  std::vector<std::int64_t> hits;  // where each stroke (or strokes played together) begins
+  std::int64_t frames = 0;
+};
+
+inline WaveFormat MakeFormat(int channels, int sampleRate, int bits, std::uint16_t tag = 1) {
+  WaveFormat format;
+  format.formatTag = tag;
+  format.channels = static_cast<std::int16_t>(channels);
+  format.sampleRate = sampleRate;
+  format.blockAlign = static_cast<std::int16_t>(channels * bits / 8);
+  format.avgBytesPerSec = sampleRate * format.blockAlign;
+  format.bitsPerSample = static_cast<std::int16_t>(bits);
+  return format;
+}
+
+// Adds one stroke's sound from `at` on (its tail cut at the loop's end).
+inline void AddStroke(std::vector<float>& mono, std::int64_t at, Drum drum, double velocity, int rate,
+                      std::mt19937& random) {
+  std::normal_distribution<float> noise(0.0f, 0.35f);
+  const double length = drum == Drum::Kick      ? 0.5
+                        : drum == Drum::OpenHat ? 0.4
+                        : drum == Drum::Click   ? 0.003
+                                                : 0.25;
+  const auto count = std::min<std::int64_t>(static_cast<std::int64_t>(length * rate),
+                                            static_cast<std::int64_t>(mono.size()) - at);
+  double phase = 0.0;
+  float lastNoise = 0.0f;
+  for (std::int64_t i = 0; i < count; ++i) {
+    const double t = static_cast<double>(i) / rate;
+    double v = 0.0;
+    switch (drum) {
+      case Drum::Kick: {
+        const double frequency = 50.0 + 110.0 * std::exp(-t / 0.03);
+        phase += 2.0 * std::numbers::pi * frequency / rate;
+        v = std::sin(phase) * std::exp(-t / 0.15) + (t < 0.002 ? 0.3 * noise(random) : 0.0);
+        break;
+      }
+      case Drum::Snare:
+      case Drum::Ghost:
+        phase += 2.0 * std::numbers::pi * 190.0 / rate;
+        v = noise(random) * 1.6 * std::exp(-t / 0.06) + 0.5 * std::sin(phase) * std::exp(-t / 0.04);
+        break;
+      case Drum::Hat:
+      case Drum::OpenHat: {
+        const float n = noise(random);
+        v = (n - lastNoise) * 1.2 * std::exp(-t / (drum == Drum::Hat ? 0.025 : 0.12));
+        lastNoise = n;
+        break;
+      }
+      case Drum::Click:
+        v = i == 0 ? 1.0 : -0.5 * std::exp(-static_cast<double>(i));
+        break;
+    }
+    const double fade = std::min(1.0, (length - t) / 0.02);  // no click where the tail is cut
+    mono[static_cast<std::size_t>(at + i)] += static_cast<float>(velocity * v * fade);
+  }
+}
+
+// The loop of `spec`: whole bars at its tempo, every hit where the pattern and the player put it.
+inline Loop MakeLoop(const LoopSpec& spec) {
+  Loop loop;
+  loop.format = MakeFormat(spec.channels, spec.sampleRate, spec.bits, spec.format);
+  const double beatFrames = 60.0 * spec.sampleRate / spec.bpm;
+  loop.frames = std::llround(beatFrames * spec.groove.beats * spec.bars);
+  std::vector<float> mono(static_cast<std::size_t>(loop.frames), 0.0f);
+  std::mt19937 random(spec.seed);
+  std::normal_distribution<double> timing(0.0, spec.jitterMs / 1000.0 * spec.sampleRate);
+  std::uniform_real_distribution<double> loudness(0.85, 1.0);
+  // Strokes at one place of the pattern (a kick under a hat) begin one hit, at the earliest.
+  std::vector<std::pair<double, std::int64_t>> starts;
+  for (int bar = 0; bar < spec.bars; ++bar) {
+    for (const Stroke& stroke : spec.groove.bar) {
+      double beat = stroke.beat;
+      const bool offSixteenth =
+          std::fabs(beat * 4 - std::round(beat * 4)) < 1e-6 && std::llround(beat * 4) % 2 == 1;
+      if (offSixteenth && !spec.groove.triplets) beat += spec.swing;
+      const double nominal = (bar * spec.groove.beats + beat) * beatFrames;
+      const auto at = std::clamp<std::int64_t>(std::llround(nominal + (nominal > 0 ? timing(random) : 0.0)),
+                                               0, loop.frames - 1);
+      AddStroke(mono, at, stroke.drum, stroke.velocity * loudness(random), spec.sampleRate, random);
+      starts.emplace_back(nominal, at);
+    }
+  }
+  std::sort(starts.begin(), starts.end());
+  for (std::size_t i = 0; i < starts.size(); ++i) {
+    if (i > 0 && starts[i].first - starts[i - 1].first < 1.0) {
+      loop.hits.back() = std::min(loop.hits.back(), starts[i].second);
+    } else {
+      loop.hits.push_back(starts[i].second);
+    }
+  }
+  std::sort(loop.hits.begin(), loop.hits.end());
+
+  float peak = 1e-9f;
+  for (const float v : mono) peak = std::max(peak, std::fabs(v));
+  std::vector<std::vector<float>> planes(static_cast<std::size_t>(spec.channels));
+  std::vector<float*> pointers;
+  for (int c = 0; c < spec.channels; ++c) {
+    planes[static_cast<std::size_t>(c)].resize(mono.size());
+    const double pan = spec.channels > 1 ? 0.8 + 0.4 * c / (spec.channels - 1) : 1.0;
+    for (std::size_t i = 0; i < mono.size(); ++i)
+      planes[static_cast<std::size_t>(c)][i] =
+          std::clamp(static_cast<float>(mono[i] / peak * spec.gain * pan / 1.2 + spec.dc), -1.0f, 1.0f);
+    pointers.push_back(planes[static_cast<std::size_t>(c)].data());
+  }
+  loop.pcm.resize(mono.size() * static_cast<std::size_t>(loop.format.blockAlign));
+  EncodePlanes(pointers.data(), mono.size(), loop.format, loop.pcm.data());
+  return loop;
+}
+
+// The corpus the goals are measured on: every groove at tempos from 70 to 175 bpm, 1 to 4 bars,
+// straight and swung, each with its own player.
+inline std::vector<LoopSpec> Corpus(int count, unsigned seed) {
+  std::vector<LoopSpec> specs;
+  const std::vector<Groove> grooves = Grooves();
+  std::mt19937 random(seed);
+  std::uniform_real_distribution<double> tempo(70.0, 175.0);
+  std::uniform_int_distribution<int> bars(1, 4);
+  std::uniform_real_distribution<double> swing(0.0, 0.08);
+  for (int i = 0; i < count; ++i) {
+    LoopSpec spec;
+    spec.groove = grooves[static_cast<std::size_t>(i) % grooves.size()];
+    spec.bpm = tempo(random);
+    spec.bars = bars(random);
+    spec.swing = i % 2 == 0 ? 0.0 : swing(random);
+    spec.jitterMs = 2.0 + 3.0 * (i % 3) / 2.0;
+    spec.seed = seed * 1000 + static_cast<unsigned>(i);
+    specs.push_back(spec);
+  }
+  return specs;
+}
+
+// Of the hits found, how many lie within `tolerance` frames of a true hit (each true hit matched once).
+struct Score {
+  int truePositives = 0, found = 0, expected = 0;
+  double FMeasure() const { return found + expected == 0 ? 1.0 : 2.0 * truePositives / (found + expected); }
+};
+
+inline Score MatchHits(const std::vector<std::int64_t>& found, const std::vector<std::int64_t>& expected,
+                       std::int64_t tolerance) {
+  Score score{0, static_cast<int>(found.size()), static_cast<int>(expected.size())};
+  std::size_t j = 0;
+  for (const std::int64_t hit : found) {
+    while (j < expected.size() && expected[j] < hit - tolerance) ++j;
+    if (j < expected.size() && std::llabs(expected[j] - hit) <= tolerance) {
+      ++score.truePositives;
+      ++j;
+    }
+  }
+  return score;
+}
+
+}  // namespace tactoria::testing
