@@ -11,6 +11,7 @@
 #include <QSignalBlocker>
 #include <QUndoCommand>
 #include <QUndoStack>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -73,20 +74,29 @@ PreviewSlices::PreviewSlices(WaveformView& view, QUndoStack* undo, QWidget* pare
   fadeOut_ = FadeBox("SliceFadeOut", state_.fadeOutMs, bar_);
   count_ = new QLabel(bar_);
   count_->setObjectName(QStringLiteral("SliceCount"));
+  // The count gives way before the controls do, so the row never widens the Preview.
+  count_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  count_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   for (QWidget* w : {static_cast<QWidget*>(mode_), static_cast<QWidget*>(snap_)})
     w->setFocusPolicy(Qt::NoFocus);
 
-  auto* row = new QHBoxLayout(bar_);
-  row->setContentsMargins(0, 0, 0, 0);
+  // Two short rows rather than one long one, so the Preview still fits beside the main window.
+  auto* rows = new QVBoxLayout(bar_);
+  rows->setContentsMargins(0, 0, 0, 0);
+  auto* row = new QHBoxLayout;
   row->addWidget(new QLabel(QStringLiteral("Slices:"), bar_));
   row->addWidget(mode_);
   row->addWidget(snap_);
-  row->addWidget(new QLabel(QStringLiteral("Fade in:"), bar_));
-  row->addWidget(fadeIn_);
-  row->addWidget(new QLabel(QStringLiteral("Fade out:"), bar_));
-  row->addWidget(fadeOut_);
   row->addStretch(1);
-  row->addWidget(count_);
+  row->addWidget(count_, 1);
+  rows->addLayout(row);
+  auto* fades = new QHBoxLayout;
+  fades->addWidget(new QLabel(QStringLiteral("Fade in:"), bar_));
+  fades->addWidget(fadeIn_);
+  fades->addWidget(new QLabel(QStringLiteral("Fade out:"), bar_));
+  fades->addWidget(fadeOut_);
+  fades->addStretch(1);
+  rows->addLayout(fades);
 
   connect(mode_, &QComboBox::currentIndexChanged, this,
           [this](int index) { SetMode(index == 1 ? SliceMode::Hits : SliceMode::Grid); });

@@ -103,7 +103,7 @@ cli=$prefix/bin/tactoria-cli
 cli_page=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$share/man/man1/tactoria-cli.1.gz" 2>/dev/null)
 words=$("$cli" --help | awk 'tolower($0) ~ /^subcommands:/{s=1;next} s&&!NF{exit} s{print $1}')
 for command in $words; do
-  words+=" $("$cli" "$command" --help | grep -o -- '--[a-z-]*' | sort -u | tr '\n' ' ')"
+  words+=" $("$cli" "$command" --help | grep -o -- '--[a-z0-9-]*' | sort -u | tr '\n' ' ')"
 done
 for word in $words --version; do
   grep -q -- "$word\b" <<<"$cli_page" || fail "tactoria-cli.1 does not mention $word"
