@@ -3,6 +3,8 @@
 #include <deque>
 #include <new>
 
+#include "wave/temporary_registry.h"
+
 namespace tactoria {
 
 FileSetOutcome WriteFileSet(const std::vector<PlannedFile>& files, bool overwrite, const SinkFactory& sinks) {
@@ -28,11 +30,16 @@ FileSetOutcome WriteFileSet(const std::vector<PlannedFile>& files, bool overwrit
     if (const int error = flush.Flush(); error != 0) {
       return fail(files.front().path, {FileResult::WriteFailed, error});
     }
+    // As a span does: two runs into one folder put their sets in place one after the other, and
+    // from the first rename on an ending signal waits until the set is in place or backed out.
+    flush.LockFolders();
+    EndingSignalsHeld held;
     for (std::size_t k = 0; k < pending.size(); ++k) {
       if (pending[k].CommitKeepingFormer().ok()) continue;
       const WriteStatus status = pending[k].status();
       // Back out the files already in place, newest first.
       for (std::size_t j = k; j-- > 0;) pending[j].Restore();
+      pending.clear();
       flush.SyncDirectories();
       return fail(files[k].path, status);
     }
