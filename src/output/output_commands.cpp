@@ -6,20 +6,12 @@
 #include <memory>
 #include <new>
 
-#include "output/shuffle_undo.h"
-#include "ui/busy_state.h"
-#include "ui/focus_return.h"
-#include "output/frm_progress.h"
-#include "output/frm_shuffle.h"
-#include "ui/main_window_state.h"
-#include "output/output_texts.h"
-#include "ui/render_progress.h"
-#include "ui/user_dialogs.h"
 #include "beats/beat_math.h"
 #include "beats/span_beats.h"
 #include "output/frm_progress.h"
 #include "output/frm_shuffle.h"
 #include "output/output_texts.h"
+#include "output/shuffle_undo.h"
 #include "process/render.h"
 #include "process/render_plan.h"
 #include "process/rendered_output.h"
@@ -29,6 +21,7 @@
 #include "ui/busy_state.h"
 #include "ui/focus_return.h"
 #include "ui/main_window_state.h"
+#include "ui/render_progress.h"
 #include "ui/user_dialogs.h"
 #include "wave/wave_validation.h"
 

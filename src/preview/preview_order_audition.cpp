@@ -4,11 +4,11 @@
 #include <variant>
 
 #include "audio/audio_player.h"
+#include "beats/shuffle_order.h"
+#include "process/preview_sound.h"
 #include "ui/busy_state.h"
 #include "ui/main_window_state.h"
 #include "ui/render_progress.h"
-#include "beats/shuffle_order.h"
-#include "process/preview_sound.h"
 
 namespace tactoria {
 

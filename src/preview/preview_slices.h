@@ -6,10 +6,10 @@
 #include <optional>
 #include <vector>
 
-#include "waveform/slice_marks.h"
 #include "beats/beat_grid.h"
-#include "slices/slice_state.h"
 #include "process/preview_sound.h"
+#include "slices/slice_state.h"
+#include "waveform/slice_marks.h"
 
 class QCheckBox;
 class QComboBox;

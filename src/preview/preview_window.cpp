@@ -16,11 +16,9 @@
 #include <cstring>
 
 #include "audio/audio_player.h"
-#include "preview/waveform_view.h"
-#include "preview/preview_slices.h"
-#include "ui/main_window_state.h"
 #include "preview/preview_placement.h"
-#include "ui/settings_store.h"
+#include "preview/preview_slices.h"
+#include "preview/waveform_view.h"
 #include "tempo/field_conversions.h"
 #include "ui/main_window_state.h"
 #include "ui/settings_store.h"
@@ -80,6 +78,9 @@ PreviewWindow::PreviewWindow(MainWindowState& main, SettingsStore& settings, QWi
   cancel_->setObjectName(QStringLiteral("PreviewCancel"));
   cancel_->hide();
   hover_->setObjectName(QStringLiteral("PreviewHover"));
+  // A long readout is cut rather than widening the window under the mouse.
+  hover_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  hover_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
   // The keys belong to the window: a focused button must not take Space for itself.
   for (QWidget* w :
        {static_cast<QWidget*>(play_), static_cast<QWidget*>(loop_), static_cast<QWidget*>(original_),

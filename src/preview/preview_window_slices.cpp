@@ -7,10 +7,10 @@
 #include <QUndoStack>
 
 #include "audio/audio_player.h"
-#include "ui/main_window_state.h"
 #include "preview/preview_slices.h"
 #include "preview/preview_window.h"
 #include "preview/waveform_view.h"
+#include "ui/main_window_state.h"
 
 namespace tactoria {
 

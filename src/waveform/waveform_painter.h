@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "waveform/slice_marks.h"
 #include "beats/beat_grid.h"
 #include "process/peak_summary.h"
+#include "waveform/slice_marks.h"
 
 class QPainter;
 

@@ -6,9 +6,9 @@
 
 #include "desktop/app_icon.h"
 #include "ui/product_name.h"
-#include "window/tactoria_version.h"
-#include "window/help_document.h"
 #include "ui/qt_user_dialogs.h"
+#include "window/help_document.h"
+#include "window/tactoria_version.h"
 
 namespace tactoria {
 

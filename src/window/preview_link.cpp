@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QMenu>
 
+#include "preview/preview_order_audition.h"
 #include "preview/preview_window.h"
 #include "window/frm_main.h"
-#include "preview/preview_order_audition.h"
 
 namespace tactoria {
 

@@ -5,8 +5,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "ui/render_progress.h"
 #include "output_fixture.h"
+#include "ui/render_progress.h"
 
 namespace tactoria::testing {
 namespace {

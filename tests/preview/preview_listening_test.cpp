@@ -14,11 +14,11 @@
 #include <memory>
 
 #include "audio/audio_player.h"
+#include "beats/shuffle_order.h"
 #include "output/frm_shuffle.h"
 #include "preview/preview_placement.h"
 #include "preview/preview_window.h"
 #include "preview/waveform_view.h"
-#include "beats/shuffle_order.h"
 #include "pulse_server.h"
 #include "window_fixture.h"
 

@@ -15,8 +15,8 @@
 #include "preview/preview_slices.h"
 #include "preview/preview_window.h"
 #include "preview/waveform_view.h"
-#include "slices/slice_fades.h"
 #include "pulse_server.h"
+#include "slices/slice_fades.h"
 #include "window_fixture.h"
 
 namespace tactoria {
@@ -64,6 +64,10 @@ class SliceTest : public testing::WindowTest {
     Open(QString::fromStdString(dir / "bursts.wav"));
     QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
     preview = window->Preview();
+    // A Preview wide enough for a click between markers, and, since the mouse goes through the
+    // platform to the top window under it, the main window out from under it.
+    preview->setGeometry(0, 0, 780, 420);
+    window->move(0, preview->frameGeometry().bottom() + 1);
     Settle();
   }
   void Settle() { QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy() && preview->Sound(), 10000); }
@@ -197,7 +201,7 @@ TEST_F(SliceTest, AClickPlaysTheSliceAloneWithItsFades) {
   const std::vector<std::byte> all = preview->Sound()->Copy();
   std::vector<std::byte> expected(all.begin() + hits[2] * 4, all.begin() + hits[3] * 4);
   ASSERT_TRUE(ApplyFades(expected, preview->Sound()->format(), FadeFrames(kDefaultFadeInMs, 44100),
-                              FadeFrames(kDefaultFadeOutMs, 44100)));
+                         FadeFrames(kDefaultFadeOutMs, 44100)));
   EXPECT_EQ(heard.sound->Copy(), expected);
   EXPECT_EQ(std::to_integer<int>(expected[0]) | std::to_integer<int>(expected[1]), 0);  // silent start
   EXPECT_TRUE(std::equal(expected.begin() + 400, expected.begin() + 800, all.begin() + hits[2] * 4 + 400));

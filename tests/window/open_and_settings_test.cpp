@@ -13,12 +13,10 @@
 #include <memory>
 
 #include "output/frm_progress.h"
-#include "window/frm_about.h"
-#include "window/help_document.h"
-#include "ui/qt_user_dialogs.h"
 #include "support/sound_measures.h"
 #include "ui/qt_user_dialogs.h"
 #include "window/frm_about.h"
+#include "window/help_document.h"
 #include "window_fixture.h"
 
 namespace tactoria::testing {

@@ -12,10 +12,9 @@
 #include <QLineEdit>
 #include <QTest>
 
-#include "window/frm_about.h"
-#include "window/frm_main.h"
 #include "support/riff_builder.h"
 #include "support/scripted_dialogs.h"
+#include "window/frm_about.h"
 #include "window/frm_main.h"
 
 namespace tactoria::testing {
