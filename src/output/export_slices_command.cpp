@@ -170,7 +170,7 @@ void OutputCommands::ExportSlices(SettingsStore& settings, const SliceState& sho
     request.marked = choices.marked;
 
     // What the export would refuse anyway is said before any question about existing files.
-    if (auto problem = CheckFades(request.slices, request.fades, format.sampleRate))
+    if (auto problem = CheckFades(request.slices, request.fades, format.sampleRate, "Fade in or Fade out"))
       return refuse(kTitle, QString::fromStdString(*problem));
     if (request.sfz || request.sf2 || request.midi) {
       if (auto problem = CheckSliceKeys(request.slices.count(), "SFZ, SoundFont (SF2) and MIDI"))
