@@ -13,7 +13,7 @@ void FrmMain::BuildExportSlicesCommand() {
   MnuExportSlices = MnuFile->addAction(QStringLiteral("Export Slices..."));
   MnuExportSlices->setObjectName(QStringLiteral("MnuExportSlices"));
   MnuExportSlices->setEnabled(false);
-  MnuExportSlices->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+  MnuExportSlices->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
   connect(MnuExportSlices, &QAction::triggered, this, &FrmMain::MnuExportSlices_Click);
 }
 
