@@ -19,7 +19,7 @@ set(TACTORIA_LAYERS
   "waveform:   process beats Qt"
   "audio:      process Qt"
   "ui:         wave process tempo Qt"
-  "output:     ui wave process tempo beats Qt"
+  "output:     ui wave process tempo beats slices analysis Qt"
   "preview:    ui waveform audio analysis slices process tempo beats Qt"
   "desktop:    ui Qt"
   "window:     ui output preview desktop wave process tempo beats Qt"

@@ -8,6 +8,7 @@
 
 #include "beats/beat_math.h"
 #include "beats/span_beats.h"
+#include "output/command_support.h"
 #include "output/frm_progress.h"
 #include "output/frm_shuffle.h"
 #include "output/output_texts.h"
@@ -47,45 +48,9 @@ std::optional<ByteBuffer> Render(MainWindowState& window, const vbMediaFile& wav
   return std::move(result.buffer);
 }
 
-// The plan of the render the window's fields describe; shows the failure, if any.
-std::optional<PlannedRender> Plan(MainWindowState& window, const vbMediaFile& wave) {
-  const RenderProgress progress(window.Window());
-  auto made = PlannedRender::Make(wave.Item(window.DataIndex()).bytes(), window.CurrentFormat(),
-                                  window.CurrentRenderSettings(), progress.Control());
-  if (const auto* failure = std::get_if<RenderFailure>(&made)) {
-    if (*failure == RenderFailure::Cancelled) return std::nullopt;
-    window.Dialogs().Message(window.Window(), kRenderFailureTitle, RenderFailureMessage(*failure),
-                             MessageIcon::Critical);
-    return std::nullopt;
-  }
-  return std::get<PlannedRender>(std::move(made));
-}
-
 // The output file of the open sound as rendered, gathered while it is written.
 WaveOutput Rendered(MainWindowState& window, const vbMediaFile& wave, const PlannedRender& planned) {
   return RenderedOutput(wave, window.CurrentFormat(), planned.plan(), planned.source());
-}
-
-// Runs a command so that no exception leaves it; the guards inside have already restored the
-// pointer and the window when the message shows.
-template <typename Body>
-void Guarded(MainWindowState& window, Body&& body) {
-  try {
-    body();
-  } catch (const std::bad_alloc&) {
-    try {
-      ShowOutOfMemory(window.Dialogs(), window.Window());
-    } catch (...) {
-    }
-  } catch (const std::exception& e) {
-    try {
-      window.Dialogs().Message(
-          window.Window(), {},
-          QStringLiteral("The command could not be completed: ") + QString::fromLocal8Bit(e.what()),
-          MessageIcon::Critical);
-    } catch (...) {
-    }
-  }
 }
 
 // The deletion question of a span that did not run to its end. On Yes the progress dialog
@@ -111,6 +76,19 @@ void OfferSpanDeletion(MainWindowState& window, std::unique_ptr<FrmProgress>& pr
 
 }  // namespace
 
+std::optional<PlannedRender> PlanShownRender(MainWindowState& window, const vbMediaFile& wave) {
+  const RenderProgress progress(window.Window());
+  auto made = PlannedRender::Make(wave.Item(window.DataIndex()).bytes(), window.CurrentFormat(),
+                                  window.CurrentRenderSettings(), progress.Control());
+  if (const auto* failure = std::get_if<RenderFailure>(&made)) {
+    if (*failure == RenderFailure::Cancelled) return std::nullopt;
+    window.Dialogs().Message(window.Window(), kRenderFailureTitle, RenderFailureMessage(*failure),
+                             MessageIcon::Critical);
+    return std::nullopt;
+  }
+  return std::get<PlannedRender>(std::move(made));
+}
+
 void OutputCommands::SaveAs() {
   Guarded(window_, [this] {
     const QString path = window_.ShowSave();
@@ -120,7 +98,7 @@ void OutputCommands::SaveAs() {
     const FocusReturn back(window_.Window());  // after the render's progress window, once enabled again
     DisabledWindow disabled(window_.Window());
     BusyPointer busy;
-    const std::optional<PlannedRender> plan = Plan(window_, *wave);
+    const std::optional<PlannedRender> plan = PlanShownRender(window_, *wave);
     if (!plan) return;
     ShowSaveFailure(window_.Dialogs(), window_.Window(),
                     SaveWave(Rendered(window_, *wave, *plan), ToFsPath(path), true).result);
@@ -145,7 +123,7 @@ void OutputCommands::SpanAs() {
         window_.Window());  // after the render's progress window, once enabled again
     DisabledWindow disabled(window_.Window());
     BusyPointer busy;
-    const std::optional<PlannedRender> plan = Plan(window_, *wave);
+    const std::optional<PlannedRender> plan = PlanShownRender(window_, *wave);
     if (!plan) return;
     const SpanRequest request =
         MakeSpanRequest(ToFsPath(path), *beats, *bars, Rendered(window_, *wave, *plan));

@@ -10,6 +10,10 @@ class QWidget;
 
 namespace tactoria {
 
+// The save dialog that asks for the base name of the slice files: like a span's, it names its
+// files itself (BASE[1].wav ...), so it neither adds ".wav" nor asks about an existing file.
+inline constexpr const char* kExportSlicesAsTitle = "Export Slices As";
+
 // Reports a failed SaveToFile the way Save As does; nothing for Success.
 void ShowSaveFailure(UserDialogs& dialogs, QWidget* parent, FileResult result);
 

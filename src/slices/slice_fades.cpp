@@ -48,7 +48,7 @@ std::int64_t FadeFrames(double ms, std::int32_t sampleRate) {
 }
 
 std::optional<std::string> CheckFades(const Slices& slices, const SliceFadeList& fades,
-                                      std::int32_t sampleRate) {
+                                      std::int32_t sampleRate, std::string_view fadeNames) {
   for (std::size_t k = 0; k < slices.count(); ++k) {
     const std::int64_t in = FadeFrames(fades.Of(k).inMs, sampleRate);
     const std::int64_t out = FadeFrames(fades.Of(k).outMs, sampleRate);
@@ -58,7 +58,7 @@ std::optional<std::string> CheckFades(const Slices& slices, const SliceFadeList&
     std::snprintf(text, sizeof text, "%.2f", ms);
     return "Slice " + std::to_string(k + 1) + " is " + std::to_string(slices.Length(k)) + " frames (" + text +
            " ms) long, shorter than its fades (" + std::to_string(in) + " frames in and " +
-           std::to_string(out) + " out). Lower --fade-in or --fade-out, or move the markers apart.";
+           std::to_string(out) + " out). Lower " + std::string(fadeNames) + ", or move the markers apart.";
   }
   return std::nullopt;
 }

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "slices/slice_points.h"
@@ -40,9 +41,11 @@ struct SliceFadeList {
 // A fade's length in frames at `sampleRate`, rounded to the nearest frame.
 std::int64_t FadeFrames(double ms, std::int32_t sampleRate);
 
-// The message for the first slice shorter than its two fades together, or none.
+// The message for the first slice shorter than its two fades together, or none. `fadeNames` names
+// the two settings as the user gave them.
 std::optional<std::string> CheckFades(const Slices& slices, const SliceFadeList& fades,
-                                      std::int32_t sampleRate);
+                                      std::int32_t sampleRate,
+                                      std::string_view fadeNames = "--fade-in or --fade-out");
 
 // Fades one slice's frames in place: a raised-cosine rise over the first `inFrames` frames (the
 // first frame silent) and the mirror fall over the last `outFrames` (the last frame silent).

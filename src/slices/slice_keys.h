@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace tactoria {
 
@@ -15,12 +16,14 @@ inline int SliceKey(std::size_t k) {
   return kFirstSliceKey + static_cast<int>(k);
 }
 
-// The refusal for more slices than keys, or none.
-inline std::optional<std::string> CheckSliceKeys(std::size_t slices) {
+// The refusal for more slices than keys, or none. `keyedFiles` names the choices that map slices
+// to keys, as the user gave them.
+inline std::optional<std::string> CheckSliceKeys(std::size_t slices,
+                                                 std::string_view keyedFiles = "--sfz, --sf2 and --midi") {
   if (slices <= kMaxKeyedSlices) return std::nullopt;
   return "The sound has " + std::to_string(slices) + " slices, but only " + std::to_string(kMaxKeyedSlices) +
-         " keys from 36 (C1) to 127 can take one each. Cut fewer slices, or leave out --sfz, --sf2 and "
-         "--midi.";
+         " keys from 36 (C1) to 127 can take one each. Cut fewer slices, or leave out " +
+         std::string(keyedFiles) + ".";
 }
 
 }  // namespace tactoria

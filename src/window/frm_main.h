@@ -119,6 +119,7 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void MnuOpenWave_Click();
   void MnuSaveAsWave_Click();
   void MnuSpanAs_Click();
+  void MnuExportSlices_Click();
   void MnuExit_Click();
   void MnuShuffle_Click();
   void MnuMixTo_Click();
@@ -146,6 +147,7 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void BuildControls();
   void BuildMenus();
   void BuildKeepPitchCommand();
+  void BuildExportSlicesCommand();
   void BuildEditMenu();
   void ConnectHandlers();
   void LinkPreview();
@@ -258,6 +260,7 @@ class FrmMain : public QMainWindow, public MainWindowState {
   QAction* MnuSaveAsWave = nullptr;
   QAction* MnuFileSep2 = nullptr;
   QAction* MnuSpanAs = nullptr;
+  QAction* MnuExportSlices = nullptr;
   QAction* MnuFileSep3 = nullptr;
   QAction* MnuExit = nullptr;
   QAction* MnuShuffle = nullptr;

@@ -24,9 +24,10 @@ namespace tactoria {
 
 namespace {
 
-// A span's save dialog: its title begins with "Span" (case-sensitive).
+// A span's save dialog: its title begins with "Span" (case-sensitive); the slice export's names its
+// files the same way.
 bool NamesSpanFiles(const QString& title) {
-  return title.left(4) == QLatin1String("Span");
+  return title.left(4) == QLatin1String("Span") || title == QLatin1String(kExportSlicesAsTitle);
 }
 
 // Folders whose entries are the kernel's: listing or reading them can block.
@@ -104,6 +105,7 @@ void FrmMain::ReleaseCtrls() {
   TxtTotal->setEnabled(true);
   MnuSaveAsWave->setEnabled(true);
   MnuSpanAs->setEnabled(true);
+  MnuExportSlices->setEnabled(true);
   MnuShuffle->setEnabled(true);
   MnuMixTo->setEnabled(true);
   TxtNewBytes->setEnabled(true);

@@ -259,6 +259,7 @@ void FrmMain::BuildMenus() {
   MnuSaveAsWave = command(MnuFile, "MnuSaveAsWave", QStringLiteral("Save As..."), false);
   MnuFileSep2 = separator(MnuFile, "MnuFileSep2");
   MnuSpanAs = command(MnuFile, "MnuSpanAs", QStringLiteral("Span As..."), false);
+  BuildExportSlicesCommand();
   MnuFileSep3 = separator(MnuFile, "MnuFileSep3");
   MnuExit = command(MnuFile, "MnuExit", QStringLiteral("Exit"), true);
 

@@ -106,6 +106,7 @@ TEST_F(FocusTest, CommandsRefuseAnEmptyFieldWithItsMessageAndWriteNothing) {
   const std::tuple<const char*, const char*, QString, QString> cases[] = {
       {"TxtNewSamp", "MnuSaveAsWave", "Samples invalid.", "88200"},
       {"TxtNewSamp", "MnuSpanAs", "Samples invalid.", "88200"},
+      {"TxtNewSamp", "MnuExportSlices", "Samples invalid.", "88200"},
       {"TxtNewSamp", "MnuMixTo", "Samples invalid.", "88200"},
       {"TxtBars", "MnuShuffle", "Invalid beat(s) value.", "1"},
       {"TxtBars", "MnuOpenWave", "Invalid beat(s) value.", "1"},

@@ -27,21 +27,21 @@ using OpenTest = WindowTest;
 TEST_F(OpenTest, AFileFillsAndUnlocksTheWindowAndRefusalsKeepItOpen) {
   const auto unlocked = [&] {
     QString flags = Field("TxtNewSamp")->isEnabled() ? "+" : "-";
-    for (const char* name : {"MnuSaveAsWave", "MnuSpanAs", "MnuShuffle", "MnuMixTo"})
+    for (const char* name : {"MnuSaveAsWave", "MnuSpanAs", "MnuExportSlices", "MnuShuffle", "MnuMixTo"})
       flags += window->findChild<QAction*>(name)->isEnabled() ? "+" : "-";
     return flags;
   };
   const auto state = [&] {
     return window->findChild<QPlainTextEdit*>("TxtDir")->toPlainText() + " " + Texts("TxtOrgSamp TxtNewSamp");
   };
-  EXPECT_EQ(unlocked(), "-----");
+  EXPECT_EQ(unlocked(), "------");
   const QString first = WriteWave("first.wav", 88200);
   Open(first);
   EXPECT_TRUE(dialogs.shown.size() == 1 && dialogs.unexpected == 0);  // the open dialog only
   EXPECT_EQ(Texts("TxtOrgSamp TxtOrgBytes TxtOrgBpm TxtFreq TxtTotal TxtChannels TxtAlign TxtNewSamp "
                   "TxtNewBytes TxtNewBpm TxtSpSamp TxtSpBytes"),
             "88200 352800 120 44100 4 2 4 88200 352800 120 22050 88200");
-  EXPECT_EQ(unlocked(), "+++++");
+  EXPECT_EQ(unlocked(), "++++++");
   // The same frame count in another format keeps a typed new length, in the new file's terms.
   Retype("TxtNewSamp", "44100");
   const QString mono = WriteWave("mono.wav", 88200, 1, 22050);
