@@ -74,6 +74,13 @@ class FrmMain : public QMainWindow, public MainWindowState {
   // checks, messages and state. True when the file is open. Used by Open Recent, file drops
   // and the file named at start.
   bool OpenWavePath(const QString& path);
+  // Opens `path` as OpenWavePath does when File > Open accepts it, and imports it otherwise
+  // (any sound file libsndfile reads). Used by Open Recent, file drops and the file named at start.
+  bool OpenSoundPath(const QString& path);
+
+  // "Detect Tempo on Open" (Tools menu): every open runs Detect Tempo. Off by default.
+  bool DetectTempoOnOpen() const;
+  void SetDetectTempoOnOpen(bool on);
 
   // "Keep Pitch" (Tools menu): a new length is a time-stretch at the same pitch. Off by default.
   bool KeepPitch() const;
@@ -117,6 +124,8 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void LblPhaser_Change();
 
   void MnuOpenWave_Click();
+  void MnuImport_Click();
+  void MnuDetectTempo_Click();
   void MnuSaveAsWave_Click();
   void MnuSpanAs_Click();
   void MnuExit_Click();
@@ -146,6 +155,8 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void BuildControls();
   void BuildMenus();
   void BuildKeepPitchCommand();
+  void BuildTempoCommands();
+  void BuildImportCommand();
   void BuildEditMenu();
   void ConnectHandlers();
   void LinkPreview();
@@ -155,6 +166,15 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void AddDesktopCommands();
   void FileOpened(const QString& path);
   void RefreshRecentMenu();
+
+  // Opening (frm_main_files.cpp): as File > Open reads, as Import reads (plain PCM wave files as
+  // File > Open reads them, anything else through libsndfile), or as Import reads with File >
+  // Open's words for a file that cannot be opened at all.
+  enum class Reader { Wave, Import, WaveOrImport };
+  bool OpenPath(const QString& path, Reader reader);
+  // Writes the beats and bars found in the open data into Beat(s) and Bar(s), as typed
+  // (frm_main_tempo.cpp).
+  void DetectTempo();
 
   // Field helpers.
   void SetText(QLineEdit* field, const QString& text);
@@ -254,6 +274,7 @@ class FrmMain : public QMainWindow, public MainWindowState {
   QMenu* MnuFile = nullptr;
   QMenu* MnuTools = nullptr;
   QAction* MnuOpenWave = nullptr;
+  QAction* MnuImport = nullptr;
   QAction* MnuFileSep1 = nullptr;
   QAction* MnuSaveAsWave = nullptr;
   QAction* MnuFileSep2 = nullptr;
@@ -266,6 +287,8 @@ class FrmMain : public QMainWindow, public MainWindowState {
   QAction* MnuAbout = nullptr;
   QMenu* MnuRecent = nullptr;
   QAction* MnuKeepPitch = nullptr;
+  QAction* MnuDetectTempo = nullptr;
+  QAction* MnuDetectTempoOnOpen = nullptr;
   QAction* MnuPreview = nullptr;
   PreviewWindow* preview_ = nullptr;
   QUndoStack* undoStack_ = nullptr;

@@ -5,9 +5,9 @@
 #include <QLineEdit>
 #include <QMenu>
 
+#include "preview/preview_order_audition.h"
 #include "preview/preview_window.h"
 #include "window/frm_main.h"
-#include "preview/preview_order_audition.h"
 
 namespace tactoria {
 
@@ -31,6 +31,9 @@ void FrmMain::LinkPreview() {
   connect(preview_, &PreviewWindow::KeepPitchToggled, this, &FrmMain::SetKeepPitch);
   connect(this, &FrmMain::KeepPitchChanged, preview_, &PreviewWindow::SetKeepPitch);
   connect(this, &FrmMain::KeepPitchChanged, this, &FrmMain::RenderInputsChanged);
+
+  // "Use Tempo" in the preview is Detect Tempo.
+  connect(preview_, &PreviewWindow::UseTempoAsked, this, &FrmMain::MnuDetectTempo_Click);
 
   // The Shuffle dialog plays its order through the preview's player.
   output_.SetOrderAudition(new PreviewOrderAudition(*this, preview_->Player(), preview_));
