@@ -1,0 +1,59 @@
+// The tempo of the open data in the preview's status line, and "Use Tempo".
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+#include <QTest>
+
+#include "preview/preview_window.h"
+#include "support/drum_loop.h"
+#include "support/sound_measures.h"
+#include "window_fixture.h"
+
+namespace tactoria {
+namespace {
+
+using testing::DrumLoop;
+
+class PreviewTempoTest : public testing::WindowTest {
+ protected:
+  QString WriteLoop(const std::string& name, int bars) {
+    testing::WriteBytes(dir / name, testing::PcmWave(testing::Stereo16(DrumLoop(bars))));
+    return QString::fromStdString(dir / name);
+  }
+  QString TempoShown() const {  // the status line from "Tempo" to the next sentence
+    const QString status = window->Preview()->StatusText();
+    const qsizetype at = status.indexOf("Tempo ");
+    return at < 0 ? QString() : status.mid(at, status.indexOf(')', at) + 1 - at);
+  }
+};
+
+TEST_F(PreviewTempoTest, ShowsTheTempoOfTheOpenDataAndUseTempoTakesIt) {
+  Open(WriteLoop("two.wav", 2));
+  QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
+  PreviewWindow* preview = window->Preview();
+  auto* use = preview->findChild<QPushButton*>("PreviewUseTempo");
+  QTRY_VERIFY_WITH_TIMEOUT(!TempoShown().isEmpty(), 10000);
+  EXPECT_TRUE(TempoShown().startsWith("Tempo 120 bpm, 4/4 × 2 bars (confidence 0."))
+      << TempoShown().toStdString();
+  EXPECT_TRUE(
+      TempoShown().endsWith(QString(", from the %1)").arg(TempoSourceName(preview->Tempo()->source))));
+
+  // Of the open data, not of the render: a new length keeps it.
+  Retype("TxtNewSamp", "88200");
+  QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy() && preview->Sound() && preview->Sound()->frames() == 88200,
+                           10000);
+  EXPECT_TRUE(TempoShown().startsWith("Tempo 120 bpm, 4/4 × 2 bars")) << TempoShown().toStdString();
+
+  ASSERT_TRUE(use->isEnabled());
+  QTest::mouseClick(use, Qt::LeftButton);
+  EXPECT_EQ(Texts("TxtBeats TxtBars TxtOrgBpm TxtNewBpm"), "4 2 120 240");
+
+  // Another file: its own tempo, never the one before.
+  Open(WriteLoop("one.wav", 1));
+  QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy() && preview->Sound()->frames() == 88200, 10000);
+  EXPECT_FALSE(TempoShown().contains("× 2 bars"));
+  QTRY_VERIFY_WITH_TIMEOUT(TempoShown().startsWith("Tempo 120 bpm, 4/4 × 1 bar ("), 10000);
+}
+
+}  // namespace
+}  // namespace tactoria
