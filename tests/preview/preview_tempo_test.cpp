@@ -2,11 +2,15 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
+#include <bit>
 
+#include "preview/file_tempo.h"
 #include "preview/preview_window.h"
 #include "support/drum_loop.h"
 #include "support/sound_measures.h"
+#include "wave/four_cc.h"
 #include "window_fixture.h"
 
 namespace tactoria {
@@ -33,10 +37,10 @@ TEST_F(PreviewTempoTest, ShowsTheTempoOfTheOpenDataAndUseTempoTakesIt) {
   PreviewWindow* preview = window->Preview();
   auto* use = preview->findChild<QPushButton*>("PreviewUseTempo");
   QTRY_VERIFY_WITH_TIMEOUT(!TempoShown().isEmpty(), 10000);
-  EXPECT_TRUE(TempoShown().startsWith("Tempo 120 bpm, 4/4 × 2 bars (confidence 0."))
-      << TempoShown().toStdString();
-  EXPECT_TRUE(
-      TempoShown().endsWith(QString(", from the %1)").arg(TempoSourceName(preview->Tempo()->source))));
+  const QRegularExpression shown(
+      R"(^Tempo 120 bpm, 4/4 × 2 bars \(confidence [01]\.\d\d, from the \w[\w ]+\)$)");
+  EXPECT_TRUE(shown.match(TempoShown()).hasMatch()) << TempoShown().toStdString();
+  EXPECT_TRUE(TempoShown().endsWith(QString(" from the %1)").arg(TempoSourceName(preview->Tempo()->source))));
 
   // Of the open data, not of the render: a new length keeps it.
   Retype("TxtNewSamp", "88200");
@@ -53,6 +57,21 @@ TEST_F(PreviewTempoTest, ShowsTheTempoOfTheOpenDataAndUseTempoTakesIt) {
   QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy() && preview->Sound()->frames() == 88200, 10000);
   EXPECT_FALSE(TempoShown().contains("× 2 bars"));
   QTRY_VERIFY_WITH_TIMEOUT(TempoShown().startsWith("Tempo 120 bpm, 4/4 × 1 bar ("), 10000);
+}
+
+TEST(FileTempoTest, TakesTheNameAndTheFirstAcidChunkWithATempo) {
+  vbMediaFile file;
+  file.FileName("/loops/amen_137bpm.wav");
+  EXPECT_EQ(FileTempoOptions(file).acidTempo, std::nullopt);
+  testing::Bytes none(24), cut(20), acid(24);
+  testing::SetLe(cut, 16, std::bit_cast<std::uint32_t>(90.0f));
+  testing::SetLe(acid, 20, std::bit_cast<std::uint32_t>(97.5f));
+  for (const auto* chunk : {&none, &cut, &acid})
+    ASSERT_EQ(file.Add(FourCC("acid"), chunk->data(), static_cast<std::int64_t>(chunk->size())),
+              FileResult::Success);
+  const TempoOptions options = FileTempoOptions(file);
+  EXPECT_EQ(options.fileName, "/loops/amen_137bpm.wav");
+  EXPECT_EQ(options.acidTempo, 97.5);
 }
 
 }  // namespace
