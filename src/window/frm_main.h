@@ -71,8 +71,7 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void SaveUserSettings();
 
   // Opens `path` as the "Open" command does once its dialog has given the path: the same
-  // checks, messages and state. True when the file is open. Used by Open Recent, file drops
-  // and the file named at start.
+  // checks, messages and state. True when the file is open.
   bool OpenWavePath(const QString& path);
   // Opens `path` as OpenWavePath does when File > Open accepts it, and imports it otherwise
   // (any sound file libsndfile reads). Used by Open Recent, file drops and the file named at start.
@@ -80,7 +79,6 @@ class FrmMain : public QMainWindow, public MainWindowState {
 
   // "Detect Tempo on Open" (Tools menu): every open runs Detect Tempo. Off by default.
   bool DetectTempoOnOpen() const;
-  void SetDetectTempoOnOpen(bool on);
 
   // "Keep Pitch" (Tools menu): a new length is a time-stretch at the same pitch. Off by default.
   bool KeepPitch() const;
@@ -167,9 +165,10 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void FileOpened(const QString& path);
   void RefreshRecentMenu();
 
-  // Opening (frm_main_files.cpp): as File > Open reads, as Import reads (plain PCM wave files as
-  // File > Open reads them, anything else through libsndfile), or as Import reads with File >
-  // Open's words for a file that cannot be opened at all.
+  // Opening (frm_main_files.cpp). Wave: File > Open's reading, checks and messages. Import: a
+  // file File > Open accepts as File > Open reads it, any other through libsndfile, refused with
+  // Import's message. WaveOrImport: the same, but a file that cannot be opened at all gets File >
+  // Open's message (OpenOrImport).
   enum class Reader { Wave, Import, WaveOrImport };
   bool OpenPath(const QString& path, Reader reader);
   // Writes the beats and bars found in the open data into Beat(s) and Bar(s), as typed

@@ -45,10 +45,6 @@ bool FrmMain::DetectTempoOnOpen() const {
   return MnuDetectTempoOnOpen->isChecked();
 }
 
-void FrmMain::SetDetectTempoOnOpen(bool on) {
-  MnuDetectTempoOnOpen->setChecked(on);
-}
-
 void FrmMain::MnuDetectTempo_Click() {
   if (currentWave_ && ReadyForCommand(false)) DetectTempo();
 }
