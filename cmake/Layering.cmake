@@ -20,9 +20,9 @@ set(TACTORIA_LAYERS
   "audio:      process Qt"
   "ui:         wave process tempo Qt"
   "output:     ui wave process tempo beats slices analysis Qt"
-  "preview:    ui waveform audio analysis slices process tempo beats Qt"
+  "preview:    ui waveform audio analysis slices wave process tempo beats Qt"
   "desktop:    ui Qt"
-  "window:     ui output preview desktop wave process tempo beats Qt"
+  "window:     ui output preview desktop import analysis wave process tempo beats Qt"
   "app:        window desktop ui Qt"
   "cli:        audio waveform import slices analysis wave process tempo beats Qt"
 )

@@ -60,6 +60,6 @@ int main(int argc, char* argv[]) {
   // A file named on the command line opens once the window is up, so a refusal's message
   // box has its owner on screen.
   if (!options.file.isEmpty())
-    QTimer::singleShot(0, &window, [&window, file = options.file] { window.OpenWavePath(file); });
+    QTimer::singleShot(0, &window, [&window, file = options.file] { window.OpenSoundPath(file); });
   return app.exec();
 }

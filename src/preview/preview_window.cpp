@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "audio/audio_player.h"
+#include "preview/file_tempo.h"
 #include "preview/preview_placement.h"
 #include "preview/preview_slices.h"
 #include "preview/waveform_view.h"
@@ -101,6 +102,7 @@ PreviewWindow::PreviewWindow(MainWindowState& main, SettingsStore& settings, QWi
   layout->addWidget(scroll_);
   auto* statusRow = new QHBoxLayout;
   statusRow->addWidget(status_, 1);
+  BuildTempoControls(statusRow);
   statusRow->addWidget(cancel_);
   layout->addLayout(statusRow);
   LinkSlices();
@@ -207,6 +209,7 @@ void PreviewWindow::Refresh() {
     zoom_ = 1.0;
     start_ = 0.0;
   }
+  if (newFile || source_.data != tempoData_) StartTempoJob(*wave);
   renderSettings_ = main_.CurrentRenderSettings();
   const NumberStyle style = main_.Style();
   const std::optional<double> beats = TextToDouble(main_.BeatsText().toStdString(), style);
@@ -362,6 +365,7 @@ void PreviewWindow::UpdateControls() {
     QString problem = player_->Problem(format);
     playable = problem.isEmpty() && sound_->frames() > 0;
     if (problem.isEmpty()) problem = player_->LastError();
+    if (tempo_) text += QStringLiteral(". ") + TempoText(*tempo_);
     if (!problem.isEmpty()) text += QStringLiteral(". ") + problem;
   } else if (text.isEmpty() && !main_.CurrentWave()) {
     text = QStringLiteral("No file open.");
@@ -369,6 +373,7 @@ void PreviewWindow::UpdateControls() {
   if (playable) text += QStringLiteral(". ") + SpacePlaysText();
   status_->setText(text);
   play_->setEnabled(playable || player_->IsPlaying());
+  useTempo_->setEnabled(tempo_.has_value() && main_.CurrentWave() != nullptr);
   play_->setText(Sounding() ? QStringLiteral("Stop") : QStringLiteral("Play"));
   if (!cancel_->isHidden()) ShowRenderProgress();
 }

@@ -7,11 +7,13 @@
 #include <memory>
 #include <optional>
 
+#include "analysis/tempo_estimate.h"
 #include "beats/beat_grid.h"
 #include "preview/preview_worker.h"
 #include "process/peak_summary.h"
 #include "process/preview_sound.h"
 
+class QBoxLayout;
 class QCheckBox;
 class QLabel;
 class QPushButton;
@@ -51,6 +53,8 @@ class PreviewWindow : public QWidget {
   std::optional<std::int64_t> SelectedBeat() const { return selectedBeat_; }
   // True while a render or summary is on its way.
   bool Busy() const { return refreshQueued_ || pendingJob_ != shownJob_; }
+  // The tempo found in the open data (before the render), once its analysis is done.
+  const std::optional<TempoEstimate>& Tempo() const { return tempo_; }
 
  public slots:
   // The main window's fields, check boxes, data or file changed: refresh on the next pass of
@@ -69,6 +73,8 @@ class PreviewWindow : public QWidget {
   void Updated();
   // The user switched Keep Pitch here (K or the box); the main window holds the choice.
   void KeepPitchToggled(bool on);
+  // "Use Tempo": the main window's Detect Tempo is asked for.
+  void UseTempoAsked();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -99,6 +105,9 @@ class PreviewWindow : public QWidget {
   void RenderProgressed(std::uint64_t job, int percent);
   void ShowRenderProgress();
   void EndRenderProgress();
+  // The tempo of the open data, on a worker of its own (preview_window_tempo.cpp).
+  void BuildTempoControls(QBoxLayout* statusRow);
+  void StartTempoJob(const vbMediaFile& wave);
   // What Space plays, for the status line and the Play button.
   QString SpacePlaysText() const;
   bool Sounding() const;
@@ -151,6 +160,14 @@ class PreviewWindow : public QWidget {
   PreviewSlices* slices_ = nullptr;
   // Where the sound the player holds starts in the shown one (a slice heard alone).
   std::int64_t playOffset_ = 0;
+
+  // The tempo analysis: its own worker, so that a render does not replace it; a result of any
+  // job but the newest is of data that has changed since and is dropped.
+  PreviewWorker tempoWorker_;
+  std::uint64_t tempoJob_ = 0;
+  std::shared_ptr<const ByteBuffer> tempoData_;  // what the newest job analyses
+  std::optional<TempoEstimate> tempo_;
+  QPushButton* useTempo_ = nullptr;
 };
 
 }  // namespace tactoria

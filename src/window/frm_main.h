@@ -71,9 +71,14 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void SaveUserSettings();
 
   // Opens `path` as the "Open" command does once its dialog has given the path: the same
-  // checks, messages and state. True when the file is open. Used by Open Recent, file drops
-  // and the file named at start.
+  // checks, messages and state. True when the file is open.
   bool OpenWavePath(const QString& path);
+  // Opens `path` as OpenWavePath does when File > Open accepts it, and imports it otherwise
+  // (any sound file libsndfile reads). Used by Open Recent, file drops and the file named at start.
+  bool OpenSoundPath(const QString& path);
+
+  // "Detect Tempo on Open" (Tools menu): every open runs Detect Tempo. Off by default.
+  bool DetectTempoOnOpen() const;
 
   // "Keep Pitch" (Tools menu): a new length is a time-stretch at the same pitch. Off by default.
   bool KeepPitch() const;
@@ -117,6 +122,8 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void LblPhaser_Change();
 
   void MnuOpenWave_Click();
+  void MnuImport_Click();
+  void MnuDetectTempo_Click();
   void MnuSaveAsWave_Click();
   void MnuSpanAs_Click();
   void MnuExportSlices_Click();
@@ -148,6 +155,8 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void BuildMenus();
   void BuildKeepPitchCommand();
   void BuildExportSlicesCommand();
+  void BuildTempoCommands();
+  void BuildImportCommand();
   void BuildEditMenu();
   void ConnectHandlers();
   void LinkPreview();
@@ -157,6 +166,16 @@ class FrmMain : public QMainWindow, public MainWindowState {
   void AddDesktopCommands();
   void FileOpened(const QString& path);
   void RefreshRecentMenu();
+
+  // Opening (frm_main_files.cpp). Wave: File > Open's reading, checks and messages. Import: a
+  // file File > Open accepts as File > Open reads it, any other through libsndfile, refused with
+  // Import's message. WaveOrImport: the same, but a file that cannot be opened at all gets File >
+  // Open's message (OpenOrImport).
+  enum class Reader { Wave, Import, WaveOrImport };
+  bool OpenPath(const QString& path, Reader reader);
+  // Writes the beats and bars found in the open data into Beat(s) and Bar(s), as typed
+  // (frm_main_tempo.cpp).
+  void DetectTempo();
 
   // Field helpers.
   void SetText(QLineEdit* field, const QString& text);
@@ -256,6 +275,7 @@ class FrmMain : public QMainWindow, public MainWindowState {
   QMenu* MnuFile = nullptr;
   QMenu* MnuTools = nullptr;
   QAction* MnuOpenWave = nullptr;
+  QAction* MnuImport = nullptr;
   QAction* MnuFileSep1 = nullptr;
   QAction* MnuSaveAsWave = nullptr;
   QAction* MnuFileSep2 = nullptr;
@@ -269,6 +289,8 @@ class FrmMain : public QMainWindow, public MainWindowState {
   QAction* MnuAbout = nullptr;
   QMenu* MnuRecent = nullptr;
   QAction* MnuKeepPitch = nullptr;
+  QAction* MnuDetectTempo = nullptr;
+  QAction* MnuDetectTempoOnOpen = nullptr;
   QAction* MnuPreview = nullptr;
   PreviewWindow* preview_ = nullptr;
   QUndoStack* undoStack_ = nullptr;

@@ -26,7 +26,7 @@ void FrmMain::AddDesktopCommands() {
   MnuFile->insertMenu(MnuFileSep1, MnuRecent);
   RefreshRecentMenu();
 
-  new WaveDropFilter(this, [this](const QString& path) { OpenWavePath(path); });
+  new WaveDropFilter(this, [this](const QString& path) { OpenSoundPath(path); });
 }
 
 void FrmMain::FileOpened(const QString& path) {
@@ -66,7 +66,7 @@ void FrmMain::MnuRecent_Click(const QString& path) {
                 MessageIcon::Exclamation);
     return;
   }
-  OpenWavePath(path);
+  OpenSoundPath(path);
 }
 
 void FrmMain::MnuClearRecent_Click() {

@@ -12,6 +12,7 @@
 
 #include <dirent.h>
 
+#include "import/sound_import.h"
 #include "output/output_texts.h"
 #include "tempo/field_conversions.h"
 #include "ui/busy_state.h"
@@ -116,6 +117,7 @@ void FrmMain::ReleaseCtrls() {
   ChkPhaser->setEnabled(true);
   TxtSpSamp->setEnabled(true);
   TxtSpBytes->setEnabled(true);
+  MnuDetectTempo->setEnabled(true);
 }
 
 void FrmMain::MnuOpenWave_Click() {
@@ -126,6 +128,14 @@ void FrmMain::MnuOpenWave_Click() {
 }
 
 bool FrmMain::OpenWavePath(const QString& path) {
+  return OpenPath(path, Reader::Wave);
+}
+
+bool FrmMain::OpenSoundPath(const QString& path) {
+  return OpenPath(path, Reader::WaveOrImport);
+}
+
+bool FrmMain::OpenPath(const QString& path, Reader reader) {
   if (currentWave_ && FromFsPath(currentWave_->FileName()) == path) {
     const Answer answer = dialogs_.Question(this, kAlreadyOpenTitle, kAlreadyOpenQuestion, false);
     if (answer != Answer::Yes) return false;
@@ -136,13 +146,22 @@ bool FrmMain::OpenWavePath(const QString& path) {
   std::unique_ptr<vbMediaFile> file;
   WaveValidation validation;
   Problem problem;
-  try {
-    OpenResult result = OpenWaveFile(ToFsPath(path));
+  auto take = [&](auto&& result) {
     if (result.wave) {
       file = std::make_unique<vbMediaFile>(std::move(result.wave->file));
       validation = result.wave->validation;
     } else {
       problem = std::move(result.problem);
+    }
+  };
+  try {
+    const std::string fsPath = ToFsPath(path);
+    if (reader == Reader::WaveOrImport) {
+      take(OpenOrImport(fsPath));
+    } else {
+      take(OpenWaveFile(fsPath));
+      // Import speaks for every file it is given that File > Open refuses.
+      if (!file && reader == Reader::Import) take(ImportSound(fsPath));
     }
   } catch (const std::bad_alloc&) {
     file.reset();
@@ -172,6 +191,8 @@ bool FrmMain::OpenWavePath(const QString& path) {
   TxtNewSamp_Change();
   emit RenderInputsChanged();
   FileOpened(path);
+  busy.Hide();
+  if (DetectTempoOnOpen()) DetectTempo();
   return true;
 }
 

@@ -269,10 +269,12 @@ void FrmMain::BuildMenus() {
   MnuToolsSep1 = separator(MnuTools, "MnuToolsSep1");
   MnuMixTo = command(MnuTools, "MnuMixTo", QStringLiteral("Mix To"), false);
   BuildKeepPitchCommand();
+  BuildTempoCommands();
 
   MnuAbout = bar->addAction(QStringLiteral("About/Help"));
   MnuAbout->setObjectName(QStringLiteral("MnuAbout"));
   AddDesktopCommands();
+  BuildImportCommand();
 }
 
 void FrmMain::SetTabOrder() {

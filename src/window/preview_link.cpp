@@ -32,6 +32,9 @@ void FrmMain::LinkPreview() {
   connect(this, &FrmMain::KeepPitchChanged, preview_, &PreviewWindow::SetKeepPitch);
   connect(this, &FrmMain::KeepPitchChanged, this, &FrmMain::RenderInputsChanged);
 
+  // "Use Tempo" in the preview is Detect Tempo.
+  connect(preview_, &PreviewWindow::UseTempoAsked, this, &FrmMain::MnuDetectTempo_Click);
+
   // The Shuffle dialog plays its order through the preview's player.
   output_.SetOrderAudition(new PreviewOrderAudition(*this, preview_->Player(), preview_));
 }

@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include "desktop/start_options.h"
+#include "support/drum_loop.h"
 #include "window_fixture.h"
 
 namespace tactoria::testing {
@@ -97,7 +98,7 @@ TEST_F(DesktopTest, AFileNamedAtStartOpensAsTheOpenCommandOpensIt) {
   for (const auto& [file, fine, state] : runs) {
     Restart();
     dialogs.Clear();
-    EXPECT_EQ(window->OpenWavePath(file), fine);
+    EXPECT_EQ(window->OpenSoundPath(file), fine);
     EXPECT_EQ(State(), state);
     EXPECT_EQ(dialogs.shown.size(), fine ? 0u : 1u);
   }
@@ -121,6 +122,31 @@ TEST_F(DesktopTest, ADroppedFileOpensOnTheWindowAndOnItsFields) {
   EXPECT_TRUE(DragAndDrop(Field("TxtBeats"), {QUrl::fromLocalFile(path)}));
   EXPECT_EQ(State(), opened);  // a refused drop is the open's refusal (the open tests)
   EXPECT_EQ(dialogs.unexpected, 0);
+}
+
+TEST_F(DesktopTest, DropsTheStartFileAndOpenRecentImportWhatFileOpenRefuses) {
+  const std::vector<double> loop = DrumLoop(1);  // 88200 frames
+  const std::string floats = dir / "float.wav", aiff = dir / "loop.aiff";
+  ASSERT_TRUE(WriteSoundFile(floats, SF_FORMAT_WAV | SF_FORMAT_FLOAT, loop));
+  ASSERT_TRUE(WriteSoundFile(aiff, SF_FORMAT_AIFF | SF_FORMAT_PCM_16, loop));
+  auto opened = [this] {
+    return window->findChild<QPlainTextEdit*>("TxtDir")->toPlainText() + " " + Texts("TxtOrgSamp TxtAlign") +
+           " " + QString::number(window->CurrentFormat().formatTag);
+  };
+
+  EXPECT_TRUE(DragAndDrop(Field("TxtBeats"), {QUrl::fromLocalFile(QString::fromStdString(floats))}));
+  EXPECT_EQ(opened(), QString::fromStdString(floats) + " 88200 8 3");
+  // `tactoria loop.aiff`, as the shell passes it.
+  const QString before = QDir::currentPath();
+  QDir::setCurrent(QString::fromStdString(dir.path().string()));
+  const StartOptions options = ParseStartOptions({"loop.aiff"});
+  QDir::setCurrent(before);
+  Restart();
+  EXPECT_TRUE(window->OpenSoundPath(options.file));
+  EXPECT_EQ(opened(), QString::fromStdString(aiff) + " 88200 4 1");
+  ChooseRecent(2);
+  EXPECT_EQ(opened(), QString::fromStdString(floats) + " 88200 8 3");
+  EXPECT_TRUE(dialogs.shown.empty());
 }
 
 TEST_F(DesktopTest, OpenRecentHoldsTheLastEightFilesNewestFirst) {
@@ -159,8 +185,8 @@ TEST_F(DesktopTest, ShortcutsRunTheirCommandsAndCollideWithNothing) {
   // Every command has a key of its own. The ones of this program's own choice are no standard key,
   // and a text field with the focus does not claim them for its editing (as it claims Ctrl+A).
   QSet<QKeySequence> seen;
-  for (const QString name :
-       {"MnuOpenWave", "MnuSaveAsWave", "MnuExit", "MnuAbout", "MnuSpanAs", "MnuShuffle", "MnuMixTo"}) {
+  for (const QString name : {"MnuOpenWave", "MnuSaveAsWave", "MnuExit", "MnuAbout", "MnuSpanAs", "MnuShuffle",
+                             "MnuMixTo", "MnuImport", "MnuDetectTempo"}) {
     const QKeySequence key = window->findChild<QAction*>(name)->shortcut();
     EXPECT_FALSE(key.isEmpty() || seen.contains(key)) << qPrintable(name);
     seen.insert(key);
