@@ -10,11 +10,11 @@ namespace {
 
 const tactoria::testing::Loop& SixteenSeconds() {
   static const tactoria::testing::Loop loop = [] {
-    tactoria::testing::LoopSpec spec;
-    spec.groove = tactoria::testing::Grooves()[1];
-    spec.bpm = 120;
-    spec.bars = 8;
-    return tactoria::testing::MakeLoop(spec);
+    tactoria::testing::LoopRecipe recipe;
+    recipe.groove = tactoria::testing::Grooves()[1];
+    recipe.bpm = 120;
+    recipe.bars = 8;
+    return tactoria::testing::MakeLoop(recipe);
   }();
   return loop;
 }

@@ -41,15 +41,15 @@ bool WriteWave(const std::string& path, const tactoria::testing::Loop& loop) {
 int main(int argc, char** argv) {
   if (argc == 5 && std::string(argv[1]) == "--corpus") {
     const std::string dir = argv[2];
-    const auto specs =
+    const auto recipes =
         tactoria::testing::Corpus(std::atoi(argv[3]), static_cast<unsigned>(std::atoi(argv[4])));
-    for (std::size_t i = 0; i < specs.size(); ++i) {
+    for (std::size_t i = 0; i < recipes.size(); ++i) {
       char name[32];
       std::snprintf(name, sizeof name, "/loop%03zu", i);
-      const tactoria::testing::Loop loop = tactoria::testing::MakeLoop(specs[i]);
+      const tactoria::testing::Loop loop = tactoria::testing::MakeLoop(recipes[i]);
       if (!WriteWave(dir + name + ".wav", loop)) return 1;
       std::ofstream truth(dir + name + ".txt");
-      truth << specs[i].bpm << "\n";
+      truth << recipes[i].bpm << "\n";
       for (const std::int64_t hit : loop.hits) truth << hit << "\n";
     }
     return 0;
@@ -58,9 +58,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: make_drum_loop OUT.wav SECONDS [BPM] | --corpus DIR COUNT SEED\n");
     return 2;
   }
-  tactoria::testing::LoopSpec spec;
-  spec.groove = tactoria::testing::Grooves()[1];
-  spec.bpm = argc > 3 ? std::atof(argv[3]) : 120.0;
-  spec.bars = std::max(1, static_cast<int>(std::lround(std::atof(argv[2]) * spec.bpm / 240.0)));
-  return WriteWave(argv[1], tactoria::testing::MakeLoop(spec)) ? 0 : 1;
+  tactoria::testing::LoopRecipe recipe;
+  recipe.groove = tactoria::testing::Grooves()[1];
+  recipe.bpm = argc > 3 ? std::atof(argv[3]) : 120.0;
+  recipe.bars = std::max(1, static_cast<int>(std::lround(std::atof(argv[2]) * recipe.bpm / 240.0)));
+  return WriteWave(argv[1], tactoria::testing::MakeLoop(recipe)) ? 0 : 1;
 }

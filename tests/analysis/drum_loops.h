@@ -105,7 +105,7 @@ inline std::vector<Groove> Grooves() {
   return grooves;
 }
 
-struct LoopSpec {
+struct LoopRecipe {
   Groove groove;
   double bpm = 120;
   int bars = 2;
@@ -181,28 +181,28 @@ inline void AddStroke(std::vector<float>& mono, std::int64_t at, Drum drum, doub
   }
 }
 
-// The loop of `spec`: whole bars at its tempo, every hit where the pattern and the player put it.
-inline Loop MakeLoop(const LoopSpec& spec) {
+// The loop of `recipe`: whole bars at its tempo, every hit where the pattern and the player put it.
+inline Loop MakeLoop(const LoopRecipe& recipe) {
   Loop loop;
-  loop.format = MakeFormat(spec.channels, spec.sampleRate, spec.bits, spec.format);
-  const double beatFrames = 60.0 * spec.sampleRate / spec.bpm;
-  loop.frames = std::llround(beatFrames * spec.groove.beats * spec.bars);
+  loop.format = MakeFormat(recipe.channels, recipe.sampleRate, recipe.bits, recipe.format);
+  const double beatFrames = 60.0 * recipe.sampleRate / recipe.bpm;
+  loop.frames = std::llround(beatFrames * recipe.groove.beats * recipe.bars);
   std::vector<float> mono(static_cast<std::size_t>(loop.frames), 0.0f);
-  std::mt19937 random(spec.seed);
-  std::normal_distribution<double> timing(0.0, spec.jitterMs / 1000.0 * spec.sampleRate);
+  std::mt19937 random(recipe.seed);
+  std::normal_distribution<double> timing(0.0, recipe.jitterMs / 1000.0 * recipe.sampleRate);
   std::uniform_real_distribution<double> loudness(0.85, 1.0);
   // Strokes at one place of the pattern (a kick under a hat) begin one hit, at the earliest.
   std::vector<std::pair<double, std::int64_t>> starts;
-  for (int bar = 0; bar < spec.bars; ++bar) {
-    for (const Stroke& stroke : spec.groove.bar) {
+  for (int bar = 0; bar < recipe.bars; ++bar) {
+    for (const Stroke& stroke : recipe.groove.bar) {
       double beat = stroke.beat;
       const bool offSixteenth =
           std::fabs(beat * 4 - std::round(beat * 4)) < 1e-6 && std::llround(beat * 4) % 2 == 1;
-      if (offSixteenth && !spec.groove.triplets) beat += spec.swing;
-      const double nominal = (bar * spec.groove.beats + beat) * beatFrames;
+      if (offSixteenth && !recipe.groove.triplets) beat += recipe.swing;
+      const double nominal = (bar * recipe.groove.beats + beat) * beatFrames;
       const auto at = std::clamp<std::int64_t>(std::llround(nominal + (nominal > 0 ? timing(random) : 0.0)),
                                                0, loop.frames - 1);
-      AddStroke(mono, at, stroke.drum, stroke.velocity * loudness(random), spec.sampleRate, random);
+      AddStroke(mono, at, stroke.drum, stroke.velocity * loudness(random), recipe.sampleRate, random);
       starts.emplace_back(nominal, at);
     }
   }
@@ -218,14 +218,14 @@ inline Loop MakeLoop(const LoopSpec& spec) {
 
   float peak = 1e-9f;
   for (const float v : mono) peak = std::max(peak, std::fabs(v));
-  std::vector<std::vector<float>> planes(static_cast<std::size_t>(spec.channels));
+  std::vector<std::vector<float>> planes(static_cast<std::size_t>(recipe.channels));
   std::vector<float*> pointers;
-  for (int c = 0; c < spec.channels; ++c) {
+  for (int c = 0; c < recipe.channels; ++c) {
     planes[static_cast<std::size_t>(c)].resize(mono.size());
-    const double pan = spec.channels > 1 ? 0.8 + 0.4 * c / (spec.channels - 1) : 1.0;
+    const double pan = recipe.channels > 1 ? 0.8 + 0.4 * c / (recipe.channels - 1) : 1.0;
     for (std::size_t i = 0; i < mono.size(); ++i)
       planes[static_cast<std::size_t>(c)][i] =
-          std::clamp(static_cast<float>(mono[i] / peak * spec.gain * pan / 1.2 + spec.dc), -1.0f, 1.0f);
+          std::clamp(static_cast<float>(mono[i] / peak * recipe.gain * pan / 1.2 + recipe.dc), -1.0f, 1.0f);
     pointers.push_back(planes[static_cast<std::size_t>(c)].data());
   }
   loop.pcm.resize(mono.size() * static_cast<std::size_t>(loop.format.blockAlign));
@@ -235,24 +235,24 @@ inline Loop MakeLoop(const LoopSpec& spec) {
 
 // The corpus the goals are measured on: every groove at tempos from 70 to 175 bpm, 1 to 4 bars,
 // straight and swung, each with its own player.
-inline std::vector<LoopSpec> Corpus(int count, unsigned seed) {
-  std::vector<LoopSpec> specs;
+inline std::vector<LoopRecipe> Corpus(int count, unsigned seed) {
+  std::vector<LoopRecipe> recipes;
   const std::vector<Groove> grooves = Grooves();
   std::mt19937 random(seed);
   std::uniform_real_distribution<double> tempo(70.0, 175.0);
   std::uniform_int_distribution<int> bars(1, 4);
   std::uniform_real_distribution<double> swing(0.0, 0.08);
   for (int i = 0; i < count; ++i) {
-    LoopSpec spec;
-    spec.groove = grooves[static_cast<std::size_t>(i) % grooves.size()];
-    spec.bpm = tempo(random);
-    spec.bars = bars(random);
-    spec.swing = i % 2 == 0 ? 0.0 : swing(random);
-    spec.jitterMs = 2.0 + 3.0 * (i % 3) / 2.0;
-    spec.seed = seed * 1000 + static_cast<unsigned>(i);
-    specs.push_back(spec);
+    LoopRecipe recipe;
+    recipe.groove = grooves[static_cast<std::size_t>(i) % grooves.size()];
+    recipe.bpm = tempo(random);
+    recipe.bars = bars(random);
+    recipe.swing = i % 2 == 0 ? 0.0 : swing(random);
+    recipe.jitterMs = 2.0 + 3.0 * (i % 3) / 2.0;
+    recipe.seed = seed * 1000 + static_cast<unsigned>(i);
+    recipes.push_back(recipe);
   }
-  return specs;
+  return recipes;
 }
 
 // Of the hits found, how many lie within `tolerance` frames of a true hit (each true hit matched once).

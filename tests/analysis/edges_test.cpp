@@ -20,15 +20,15 @@ namespace {
 
 using testing::Drum;
 using testing::Loop;
-using testing::LoopSpec;
+using testing::LoopRecipe;
 using testing::MakeLoop;
 
-LoopSpec Rock(double bpm, int bars) {
-  LoopSpec spec;
-  spec.groove = testing::Grooves()[0];
-  spec.bpm = bpm;
-  spec.bars = bars;
-  return spec;
+LoopRecipe Rock(double bpm, int bars) {
+  LoopRecipe recipe;
+  recipe.groove = testing::Grooves()[0];
+  recipe.bpm = bpm;
+  recipe.bars = bars;
+  return recipe;
 }
 
 // `frames` frames of `value` in 16-bit stereo.
@@ -78,10 +78,10 @@ struct Edge {
 };
 
 TEST(Edges, EveryCaseGetsAnAnswer) {
-  const auto loop = [](LoopSpec spec, const std::function<void(LoopSpec&)>& change = {}) {
-    return [spec, change]() mutable {
-      if (change) change(spec);
-      return MakeLoop(spec);
+  const auto loop = [](LoopRecipe recipe, const std::function<void(LoopRecipe&)>& change = {}) {
+    return [recipe, change]() mutable {
+      if (change) change(recipe);
+      return MakeLoop(recipe);
     };
   };
   TempoOptions fitsName, contradicts, acid, twoGiven, fitsBareNumber;
@@ -92,10 +92,10 @@ TEST(Edges, EveryCaseGetsAnAnswer) {
   acid.fileName = "loop_120bpm.wav";  // the acid chunk is read first
   twoGiven.beats = 2;
   fitsBareNumber.fileName = "amen_137_.wav";
-  LoopSpec waltz = Rock(150, 4);
+  LoopRecipe waltz = Rock(150, 4);
   waltz.groove = {"waltz", 3, {{0, Drum::Kick, 1}, {1, Drum::Snare, 0.8}, {2, Drum::Snare, 0.8}}};
   for (double beat : {0.0, 0.5, 1.0, 1.5, 2.0, 2.5}) waltz.groove.bar.push_back({beat, Drum::Hat, 0.4});
-  LoopSpec pickup = Rock(110, 2);
+  LoopRecipe pickup = Rock(110, 2);
   pickup.groove.bar.erase(pickup.groove.bar.begin());      // no kick on the first beat
   pickup.groove.bar.erase(pickup.groove.bar.begin() + 5);  // nor a hat
   pickup.groove.bar.push_back({0.75, Drum::Ghost, 0.3});   // a soft lead-in to the backbeat
@@ -127,29 +127,29 @@ TEST(Edges, EveryCaseGetsAnAnswer) {
        1},
       {"one frame", [] { return Constant(1, 0.5f); }, {}, 60.0 * 44100 * 4, TempoSource::Length, 4, 0},
       {"8-bit mono",
-       loop(Rock(120, 2), [](LoopSpec& s) { s.bits = 8, s.channels = 1; }),
+       loop(Rock(120, 2), [](LoopRecipe& s) { s.bits = 8, s.channels = 1; }),
        {},
        120.0,
        TempoSource::Sound},
       {"24-bit in 6 channels",
-       loop(Rock(95, 2), [](LoopSpec& s) { s.bits = 24, s.channels = 6; }),
+       loop(Rock(95, 2), [](LoopRecipe& s) { s.bits = 24, s.channels = 6; }),
        {},
        95.0,
        TempoSource::Sound},
       {"48 kHz with a DC offset",
-       loop(Rock(132, 2), [](LoopSpec& s) { s.sampleRate = 48000, s.dc = 0.3, s.gain = 0.6; }),
+       loop(Rock(132, 2), [](LoopRecipe& s) { s.sampleRate = 48000, s.dc = 0.3, s.gain = 0.6; }),
        {},
        132.0,
        TempoSource::Sound},
       // No attack is left: the length decides.
       {"reversed", [] { return Reversed(MakeLoop(Rock(100, 2))); }, {}, 100.0, TempoSource::Length},
       {"32-bit float",
-       loop(Rock(126, 2), [](LoopSpec& s) { s.bits = 32, s.format = 3; }),
+       loop(Rock(126, 2), [](LoopRecipe& s) { s.bits = 32, s.format = 3; }),
        {},
        126.0,
        TempoSource::Sound},
       {"cut 30 ms late", [] { return Turned(MakeLoop(Rock(118, 2)), 1323); }, {}, 118.0, TempoSource::Sound},
-      {"clipped", loop(Rock(104, 4), [](LoopSpec& s) { s.gain = 3.0; }), {}, 104.0, TempoSource::Sound},
+      {"clipped", loop(Rock(104, 4), [](LoopRecipe& s) { s.gain = 3.0; }), {}, 104.0, TempoSource::Sound},
       {"first hit after a pickup", loop(pickup), {}, 110.0, TempoSource::Sound},
       {"bars of three", loop(waltz), {}, 150.0, TempoSource::Sound, 3},
       {"beats given", loop(Rock(120, 2)), twoGiven, 120.0, TempoSource::Sound, 2},

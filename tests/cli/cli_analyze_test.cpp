@@ -13,11 +13,11 @@ namespace tactoria::testing {
 namespace {
 
 Bytes LoopData(double bpm, int bars) {
-  LoopSpec spec;
-  spec.groove = Grooves()[0];
-  spec.bpm = bpm;
-  spec.bars = bars;
-  return MakeLoop(spec).pcm;
+  LoopRecipe recipe;
+  recipe.groove = Grooves()[0];
+  recipe.bpm = bpm;
+  recipe.bars = bars;
+  return MakeLoop(recipe).pcm;
 }
 
 nlohmann::ordered_json Analyze(const std::vector<std::string>& args) {
