@@ -67,7 +67,7 @@ desktop=$share/applications/$id.desktop
 out=$(desktop-file-validate "$desktop" 2>&1) || fail "desktop-file-validate failed"
 [ -z "$out" ] || fail "desktop-file-validate: $out"
 grep -qx 'Exec=tactoria %f' "$desktop" || fail "desktop entry: Exec"
-grep -qx 'MimeType=audio/x-wav;audio/wav;audio/vnd.wave;' "$desktop" || fail "desktop entry: MimeType"
+grep -qx 'MimeType=audio/x-wav;audio/wav;audio/vnd.wave;audio/flac;audio/x-flac;audio/x-aiff;audio/x-aifc;audio/ogg;audio/x-vorbis+ogg;audio/x-opus+ogg;audio/mpeg;' "$desktop" || fail "desktop entry: MimeType"
 grep -qx "Icon=$id" "$desktop" || fail "desktop entry: Icon"
 
 # The metainfo: valid in pedantic mode with no remark at all, naming the README's pictures.
