@@ -13,6 +13,7 @@
 
 #include "slices/file_set.h"
 #include "slices/slice_export.h"
+#include "support/drum_loops.h"
 #include "support/failing_sink.h"
 #include "support/riff_builder.h"
 #include "support/sound_measures.h"
@@ -24,14 +25,7 @@ using ::testing::HasSubstr;
 constexpr int kRate = 44100;
 
 WaveFormat Format(int channels, int bits, std::uint16_t tag = 1) {
-  WaveFormat format;
-  format.formatTag = tag;
-  format.channels = static_cast<std::int16_t>(channels);
-  format.sampleRate = kRate;
-  format.blockAlign = static_cast<std::int16_t>(channels * bits / 8);
-  format.avgBytesPerSec = kRate * format.blockAlign;
-  format.bitsPerSample = static_cast<std::int16_t>(bits);
-  return format;
+  return MakeFormat(channels, kRate, bits, tag);
 }
 
 std::uint32_t Le(const Bytes& bytes, std::size_t at, int width = 4) {
