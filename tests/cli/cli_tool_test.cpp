@@ -180,38 +180,21 @@ TEST_F(CliTool, InfoShowsTheWindowsFigures) {
   EXPECT_EQ(nlohmann::json::parse(run.out), expected) << run.out;
 }
 
-// Other sound files are imported by every command: info names the file's format; a save writes the
-// samples as they were, in a plain wave file.
-TEST_F(CliTool, ImportedFilesReachInfoAndSave) {
-  const auto write = [](const std::string& path, int format, int channels,
-                        const std::vector<short>& samples) {
-    SF_INFO info{0, 44100, channels, format, 0, 0};
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
-    const sf_count_t frames = static_cast<sf_count_t>(samples.size()) / channels;
-    EXPECT_EQ(sf_writef_short(file, samples.data(), frames), frames);
-    sf_close(file);
-  };
-  std::vector<short> samples(2 * 22050);
+// Other sound files are imported by every command (the formats and their descriptions: the import
+// tests): a save writes the samples as they were, in a plain wave file.
+TEST_F(CliTool, SaveImportsAnAiffFile) {
+  std::vector<short> samples(8);  // 4 frames of 16-bit stereo
   for (std::size_t i = 0; i < samples.size(); ++i) samples[i] = static_cast<short>(i * 7919);
-  const std::string flac = dir_ / "loop.flac", aiff = dir_ / "loop.aiff";
-  write(flac, SF_FORMAT_FLAC | SF_FORMAT_PCM_24, 2, samples);
-  ToolRun run = RunTool({"info", flac});
-  EXPECT_EQ(run.status, 0) << run.err;
-  for (const char* line : {"Format: FLAC, 24-bit\n", "Bits: 24\n", "Alignment: 6\n", "Samples: 22050\n",
-                           "Duration: 0.5\n", "Chunks: 2\n"})
-    EXPECT_THAT(run.out, HasSubstr(line));
-  run = RunTool({"info", flac, "--json"});
-  const nlohmann::json json = nlohmann::json::parse(run.out);
-  EXPECT_EQ(json["format"], "FLAC, 24-bit");
-  EXPECT_EQ(json["bits_per_sample"], 24);
-  EXPECT_EQ(json["duration"], 0.5);
-
-  write(aiff, SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 2, std::vector<short>(samples.begin(), samples.begin() + 8));
+  const std::string aiff = dir_ / "loop.aiff";
+  SF_INFO info{0, 44100, 2, SF_FORMAT_AIFF | SF_FORMAT_PCM_16, 0, 0};
+  SNDFILE* file = sf_open(aiff.c_str(), SFM_WRITE, &info);
+  ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+  EXPECT_EQ(sf_writef_short(file, samples.data(), 4), 4);
+  sf_close(file);
   Bytes frames;  // the 4 frames little-endian, last first
   for (int f = 3; f >= 0; --f)
     for (int c = 0; c < 2; ++c) AppendLe(frames, static_cast<std::uint16_t>(samples[2 * f + c]), 2);
-  run = RunTool({"save", aiff, out_, "--reverse"});
+  const ToolRun run = RunTool({"save", aiff, out_, "--reverse"});
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(ReadBytes(out_), PcmWave(frames));
 }
