@@ -43,6 +43,7 @@ TEST_F(PreviewListeningTest, TheStatusSaysWhatSpacePlaysAndABeatIsLeftByEscapeOr
   QTest::keyClick(&view, Qt::Key_Space);
   EXPECT_TRUE(player.IsPlaying());
   EXPECT_EQ(player.RangeStart(), grid.BeatStart(2));
+  EXPECT_EQ(player.RangeEnd(), grid.BeatStart(3));
   // Escape: the whole sound again, while it plays.
   QTest::keyClick(&view, Qt::Key_Escape);
   EXPECT_EQ(player.RangeStart(), 0);
