@@ -2,9 +2,9 @@
 // stereo loop (8 bars at 120 bpm, 44100 Hz, 16-bit) made of synthesized drum hits.
 #include <benchmark/benchmark.h>
 
-#include "analysis/drum_loops.h"
 #include "analysis/hits.h"
 #include "analysis/tempo_estimate.h"
+#include "support/drum_loops.h"
 
 namespace {
 

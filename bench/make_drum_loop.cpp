@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "analysis/drum_loops.h"
+#include "support/drum_loops.h"
 
 namespace {
 

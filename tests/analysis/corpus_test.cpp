@@ -6,9 +6,9 @@
 #include <cmath>
 #include <sstream>
 
-#include "analysis/drum_loops.h"
 #include "analysis/hits.h"
 #include "analysis/tempo_estimate.h"
+#include "support/drum_loops.h"
 
 namespace tactoria {
 namespace {

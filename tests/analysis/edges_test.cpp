@@ -10,9 +10,9 @@
 #include <optional>
 
 #include "analysis/acid_tempo.h"
-#include "analysis/drum_loops.h"
 #include "analysis/hits.h"
 #include "analysis/tempo_estimate.h"
+#include "support/drum_loops.h"
 #include "wave/four_cc.h"
 
 namespace tactoria {
@@ -22,14 +22,8 @@ using testing::Drum;
 using testing::Loop;
 using testing::LoopRecipe;
 using testing::MakeLoop;
-
-LoopRecipe Rock(double bpm, int bars) {
-  LoopRecipe recipe;
-  recipe.groove = testing::Grooves()[0];
-  recipe.bpm = bpm;
-  recipe.bars = bars;
-  return recipe;
-}
+using testing::Rock;
+using enum TempoSource;
 
 // `frames` frames of `value` in 16-bit stereo.
 Loop Constant(std::int64_t frames, float value) {
@@ -41,6 +35,18 @@ Loop Constant(std::int64_t frames, float value) {
   loop.pcm.resize(static_cast<std::size_t>(frames) * 4);
   EncodePlanes(planes, plane.size(), loop.format, loop.pcm.data());
   return loop;
+}
+
+// One snare at frame 30000 in two seconds of silence.
+Loop OneHit() {
+  Loop one = Constant(88200, 0.0f);
+  std::vector<float> plane(88200, 0.0f);
+  std::mt19937 random(3);
+  testing::AddStroke(plane, 30000, Drum::Snare, 0.8, 44100, random);
+  const float* planes[] = {plane.data(), plane.data()};
+  EncodePlanes(planes, plane.size(), one.format, one.pcm.data());
+  one.hits = {30000};
+  return one;
 }
 
 double LengthBpmOf(const Loop& sound, const TempoEstimate& estimate) {
@@ -101,62 +107,33 @@ TEST(Edges, EveryCaseGetsAnAnswer) {
   pickup.groove.bar.push_back({0.75, Drum::Ghost, 0.3});   // a soft lead-in to the backbeat
 
   const Edge edges[] = {
-      {"silence", [] { return Constant(88200, 0.0f); }, {}, 120.0, TempoSource::Length, 4, 0},
-      {"silence with a DC offset",
-       [] { return Constant(88200, 0.25f); },
-       {},
-       120.0,
-       TempoSource::Length,
-       4,
-       0},
-      {"one hit",
-       [] {
-         Loop one = Constant(88200, 0.0f);
-         std::vector<float> plane(88200, 0.0f);
-         std::mt19937 random(3);
-         testing::AddStroke(plane, 30000, Drum::Snare, 0.8, 44100, random);
-         const float* planes[] = {plane.data(), plane.data()};
-         EncodePlanes(planes, plane.size(), one.format, one.pcm.data());
-         one.hits = {30000};
-         return one;
-       },
-       {},
-       120.0,
-       TempoSource::Length,
-       4,
-       1},
-      {"one frame", [] { return Constant(1, 0.5f); }, {}, 60.0 * 44100 * 4, TempoSource::Length, 4, 0},
-      {"8-bit mono",
-       loop(Rock(120, 2), [](LoopRecipe& s) { s.bits = 8, s.channels = 1; }),
-       {},
-       120.0,
-       TempoSource::Sound},
-      {"24-bit in 6 channels",
-       loop(Rock(95, 2), [](LoopRecipe& s) { s.bits = 24, s.channels = 6; }),
+      {"silence", [] { return Constant(88200, 0.0f); }, {}, 120.0, Length, 4, 0},
+      {"silence with a DC offset", [] { return Constant(88200, 0.25f); }, {}, 120.0, Length, 4, 0},
+      {"one hit", OneHit, {}, 120.0, Length, 4, 1},
+      {"one frame", [] { return Constant(1, 0.5f); }, {}, 60.0 * 44100 * 4, Length, 4, 0},
+      {"8-bit mono", loop(Rock(120, 2), [](auto& s) { s.bits = 8, s.channels = 1; }), {}, 120.0, Sound},
+      {"24-bit, 6 channels",
+       loop(Rock(95, 2), [](auto& s) { s.bits = 24, s.channels = 6; }),
        {},
        95.0,
-       TempoSource::Sound},
+       Sound},
       {"48 kHz with a DC offset",
-       loop(Rock(132, 2), [](LoopRecipe& s) { s.sampleRate = 48000, s.dc = 0.3, s.gain = 0.6; }),
+       loop(Rock(132, 2), [](auto& s) { s.sampleRate = 48000, s.dc = 0.3, s.gain = 0.6; }),
        {},
        132.0,
-       TempoSource::Sound},
+       Sound},
       // No attack is left: the length decides.
-      {"reversed", [] { return Reversed(MakeLoop(Rock(100, 2))); }, {}, 100.0, TempoSource::Length},
-      {"32-bit float",
-       loop(Rock(126, 2), [](LoopRecipe& s) { s.bits = 32, s.format = 3; }),
-       {},
-       126.0,
-       TempoSource::Sound},
-      {"cut 30 ms late", [] { return Turned(MakeLoop(Rock(118, 2)), 1323); }, {}, 118.0, TempoSource::Sound},
-      {"clipped", loop(Rock(104, 4), [](LoopRecipe& s) { s.gain = 3.0; }), {}, 104.0, TempoSource::Sound},
-      {"first hit after a pickup", loop(pickup), {}, 110.0, TempoSource::Sound},
-      {"bars of three", loop(waltz), {}, 150.0, TempoSource::Sound, 3},
-      {"beats given", loop(Rock(120, 2)), twoGiven, 120.0, TempoSource::Sound, 2},
-      {"name fits", loop(Rock(96, 2)), fitsName, 96.0, TempoSource::FileName},
-      {"bare number fits", loop(Rock(137, 1)), fitsBareNumber, 137.0, TempoSource::FileName},
-      {"name contradicts the length", loop(Rock(120, 2)), contradicts, 120.0, TempoSource::Sound},
-      {"acid chunk", loop(Rock(96, 2)), acid, 96.0, TempoSource::AcidChunk, 2},
+      {"reversed", [] { return Reversed(MakeLoop(Rock(100, 2))); }, {}, 100.0, Length},
+      {"32-bit float", loop(Rock(126, 2), [](auto& s) { s.bits = 32, s.format = 3; }), {}, 126.0, Sound},
+      {"cut 30 ms late", [] { return Turned(MakeLoop(Rock(118, 2)), 1323); }, {}, 118.0, Sound},
+      {"clipped", loop(Rock(104, 4), [](auto& s) { s.gain = 3.0; }), {}, 104.0, Sound},
+      {"first hit after a pickup", loop(pickup), {}, 110.0, Sound},
+      {"bars of three", loop(waltz), {}, 150.0, Sound, 3},
+      {"beats given", loop(Rock(120, 2)), twoGiven, 120.0, Sound, 2},
+      {"name fits", loop(Rock(96, 2)), fitsName, 96.0, FileName},
+      {"bare number fits", loop(Rock(137, 1)), fitsBareNumber, 137.0, FileName},
+      {"name contradicts the length", loop(Rock(120, 2)), contradicts, 120.0, Sound},
+      {"acid chunk", loop(Rock(96, 2)), acid, 96.0, AcidChunk, 2},
   };
   for (const Edge& edge : edges) {
     SCOPED_TRACE(edge.name);
@@ -170,7 +147,7 @@ TEST(Edges, EveryCaseGetsAnAnswer) {
     EXPECT_NEAR(estimate.bpm, LengthBpmOf(sound, estimate), 1e-6) << "the bpm is the length's";
     EXPECT_GE(estimate.confidence, 0.0);
     EXPECT_LE(estimate.confidence, 1.0);
-    if (edge.source == TempoSource::Length) {
+    if (edge.source == Length) {
       EXPECT_EQ(estimate.confidence, 0.0);
     }
     EXPECT_TRUE(std::is_sorted(estimate.onsets.begin(), estimate.onsets.end()));
@@ -178,7 +155,7 @@ TEST(Edges, EveryCaseGetsAnAnswer) {
       ASSERT_EQ(estimate.onsets.size(), *edge.hitCount);
       for (std::size_t i = 0; i < sound.hits.size() && i < estimate.onsets.size(); ++i)
         EXPECT_NEAR(static_cast<double>(estimate.onsets[i]), static_cast<double>(sound.hits[i]), 44.0);
-    } else if (edge.source == TempoSource::Sound && !sound.hits.empty()) {
+    } else if (edge.source == Sound && !sound.hits.empty()) {
       EXPECT_GE(testing::MatchHits(estimate.onsets, sound.hits, sound.format.sampleRate / 200).FMeasure(),
                 0.9);
     }
@@ -195,7 +172,7 @@ TEST(Edges, UnreadableFormatsGiveTheLengthTempo) {
   for (const WaveFormat& format : {twelveBits, noRate}) {
     const TempoEstimate estimate = EstimateTempo(loop.pcm, format);
     EXPECT_TRUE(estimate.onsets.empty());
-    EXPECT_EQ(estimate.source, TempoSource::Length);
+    EXPECT_EQ(estimate.source, Length);
     EXPECT_EQ(estimate.confidence, 0.0);
   }
   std::vector<std::byte> ragged = loop.pcm;

@@ -6,19 +6,11 @@
 #include <bit>
 #include <nlohmann/json.hpp>
 
-#include "analysis/drum_loops.h"
+#include "support/drum_loops.h"
 #include "support/tool_run.h"
 
 namespace tactoria::testing {
 namespace {
-
-Bytes LoopData(double bpm, int bars) {
-  LoopRecipe recipe;
-  recipe.groove = Grooves()[0];
-  recipe.bpm = bpm;
-  recipe.bars = bars;
-  return MakeLoop(recipe).pcm;
-}
 
 nlohmann::ordered_json Analyze(const std::vector<std::string>& args) {
   std::vector<std::string> all{"analyze"};
@@ -31,7 +23,7 @@ nlohmann::ordered_json Analyze(const std::vector<std::string>& args) {
 
 TEST(CliAnalyze, FindsTheTempoAndSaysWhatDecided) {
   const TempDir dir;
-  const Bytes data = LoopData(100, 2);
+  const Bytes data = MakeLoop(Rock(100, 2)).pcm;
   WriteBytes(dir / "loop.wav", PcmWave(data));
   const nlohmann::ordered_json found = Analyze({dir / "loop.wav"});
   ASSERT_TRUE(found.is_object());
@@ -71,12 +63,8 @@ TEST(CliAnalyze, FindsTheTempoAndSaysWhatDecided) {
   EXPECT_EQ(tagged["bars"], 4);
   EXPECT_EQ(tagged["bpm"], 200);
 
-  WriteBytes(dir / "silence.wav", PcmWave(Bytes(88200 * 4)));
-  const nlohmann::ordered_json silence = Analyze({dir / "silence.wav"});
-  EXPECT_EQ(silence["source"], "length");
-  EXPECT_EQ(silence["confidence"], 0);
-  EXPECT_EQ(silence["bpm"], 120);
-  EXPECT_TRUE(silence["onsets"].empty());
+  WriteBytes(dir / "silence.wav", PcmWave(Bytes(88200 * 4)));  // the length decides
+  EXPECT_EQ(Analyze({dir / "silence.wav"})["source"], "length");
 
   const ToolRun text = RunTool({"analyze", dir / "loop.wav"});
   EXPECT_EQ(text.status, 0);

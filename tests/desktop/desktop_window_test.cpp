@@ -10,7 +10,7 @@
 #include <QUrl>
 
 #include "desktop/start_options.h"
-#include "support/drum_loop.h"
+#include "support/drum_loops.h"
 #include "window_fixture.h"
 
 namespace tactoria::testing {
@@ -40,6 +40,15 @@ class DesktopTest : public WindowTest {
     QApplication::sendEvent(target, &drop);
     QCoreApplication::processEvents();
     return drop.isAccepted();
+  }
+
+  // The file `tactoria NAME` opens, started in the test's folder as a shell passes a relative name.
+  QString StartFile(const QString& name) const {
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(QString::fromStdString(dir.path().string()));
+    const QString file = ParseStartOptions({name}).file;
+    QDir::setCurrent(before);
+    return file;
   }
 
   QMenu* RecentMenu() const { return window->findChild<QMenu*>("MnuRecent"); }
@@ -88,12 +97,8 @@ TEST_F(DesktopTest, AFileNamedAtStartOpensAsTheOpenCommandOpensIt) {
 
   // A fresh window given the file by a relative name, as a shell passes it; then a refused file
   // leaves a fresh window empty, says why (the text: the open tests) and is not remembered.
-  const QString before = QDir::currentPath();
-  QDir::setCurrent(QString::fromStdString(dir.path().string()));
-  const StartOptions options = ParseStartOptions({"loop.wav"});
-  QDir::setCurrent(before);
   WriteBytes(dir / "bad.wav", RiffBytes({}));  // reads, then fails the format check
-  const std::tuple<QString, bool, QString> runs[] = {{options.file, true, opened},
+  const std::tuple<QString, bool, QString> runs[] = {{StartFile("loop.wav"), true, opened},
                                                      {QString::fromStdString(dir / "bad.wav"), false, empty}};
   for (const auto& [file, fine, state] : runs) {
     Restart();
@@ -136,13 +141,8 @@ TEST_F(DesktopTest, DropsTheStartFileAndOpenRecentImportWhatFileOpenRefuses) {
 
   EXPECT_TRUE(DragAndDrop(Field("TxtBeats"), {QUrl::fromLocalFile(QString::fromStdString(floats))}));
   EXPECT_EQ(opened(), QString::fromStdString(floats) + " 88200 8 3");
-  // `tactoria loop.aiff`, as the shell passes it.
-  const QString before = QDir::currentPath();
-  QDir::setCurrent(QString::fromStdString(dir.path().string()));
-  const StartOptions options = ParseStartOptions({"loop.aiff"});
-  QDir::setCurrent(before);
   Restart();
-  EXPECT_TRUE(window->OpenSoundPath(options.file));
+  EXPECT_TRUE(window->OpenSoundPath(StartFile("loop.aiff")));
   EXPECT_EQ(opened(), QString::fromStdString(aiff) + " 88200 4 1");
   ChooseRecent(2);
   EXPECT_EQ(opened(), QString::fromStdString(floats) + " 88200 8 3");

@@ -7,37 +7,19 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <cmath>
-#include <cstring>
+#include <cstdlib>
 #include <functional>
 
 #include "output/frm_export_slices.h"
 #include "output_fixture.h"
 #include "slices/slice_state.h"
+#include "support/drum_loops.h"
 #include "support/tool_run.h"
 
 namespace tactoria::testing {
 namespace {
 
 const std::vector<std::int64_t> kBursts = {0, 22050, 44100, 66150};
-
-// 88200 frames of 16-bit stereo silence with a decaying noise burst at each of kBursts.
-Bytes Bursts() {
-  std::vector<std::int16_t> samples(88200 * 2, 0);
-  std::uint32_t seed = 7;
-  for (const std::int64_t start : kBursts) {
-    for (std::int64_t i = 0; i < 4000; ++i) {
-      seed = seed * 1664525u + 1013904223u;
-      const double level = 20000.0 * std::exp(-static_cast<double>(i) / 700.0);
-      samples[static_cast<std::size_t>((start + i) * 2)] =
-          static_cast<std::int16_t>((seed >> 31) ? level : -level);
-      samples[static_cast<std::size_t>((start + i) * 2 + 1)] = static_cast<std::int16_t>(level / 2);
-    }
-  }
-  Bytes data(samples.size() * 2);
-  std::memcpy(data.data(), samples.data(), data.size());
-  return data;
-}
 
 Bytes DataOf(const Bytes& wave) {  // the sound of a file with only "fmt " and "data"
   return Bytes(wave.begin() + 44, wave.end());
@@ -57,7 +39,7 @@ void Set(FrmExportSlices& d, const SliceExportChoices& c) {
 
 class ExportSlicesTest : public OutputTest {
  protected:
-  void SetUp() override { Open("loop.wav", PcmWave(Bursts())); }
+  void SetUp() override { Open("loop.wav", PcmWave(NoiseBursts(88200, kBursts, 7))); }
   // Runs the command with the Preview's slicing `shown`; `drive` works the dialog, which is then
   // accepted with "Export..." unless `drive` closed it.
   void Export(const std::function<void(FrmExportSlices&)>& drive, const SliceState& shown = {}) {

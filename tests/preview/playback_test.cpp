@@ -17,6 +17,7 @@
 #include "import/sound_import.h"
 #include "process/preview_sound.h"
 #include "pulse_server.h"
+#include "support/drum_loops.h"
 #include "support/riff_builder.h"
 #include "support/sound_measures.h"
 
@@ -99,13 +100,7 @@ TEST_F(PlaybackTest, ImportedFloatAndManyChannelsPlayTheirTone) {
     SCOPED_TRACE(::testing::Message() << std::hex << sfFormat << ", " << channels << " channels");
     testing::g_pulse->Clear();
     const std::string path = dir / "loop.wav";
-    std::vector<double> samples;
-    for (double v : sine) samples.insert(samples.end(), static_cast<std::size_t>(channels), v);
-    SF_INFO info{0, 44100, channels, sfFormat, 0, 0};
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
-    sf_writef_double(file, samples.data(), static_cast<sf_count_t>(frames));
-    sf_close(file);
+    ASSERT_TRUE(testing::WriteSoundFile(path, sfFormat, sine, 44100, channels)) << sf_strerror(nullptr);
     LoadResult loaded = OpenOrImport(path);
     ASSERT_TRUE(loaded.wave) << loaded.problem.message;
     const WaveFormat format = loaded.wave->validation.format;
@@ -122,12 +117,7 @@ TEST_F(PlaybackTest, ImportedFloatAndManyChannelsPlayTheirTone) {
 
     // The server's sink: 16-bit stereo. The left channel from its first sound to its last.
     const Bytes stream = testing::g_pulse->Received();
-    std::vector<double> left;
-    for (std::size_t at = 0; at + 4 <= stream.size(); at += 4) {
-      left.push_back(static_cast<std::int16_t>(std::to_integer<int>(stream[at]) |
-                                               std::to_integer<int>(stream[at + 1]) << 8) /
-                     32768.0);
-    }
+    const std::vector<double> left = testing::Channel16(stream.data(), stream.size(), 2, 0);
     const auto loud = [](double v) { return std::fabs(v) > 0.01; };
     const auto first = std::find_if(left.begin(), left.end(), loud);
     ASSERT_NE(first, left.end()) << "nothing was heard";

@@ -17,34 +17,15 @@
 #include "beats/shuffle_order.h"
 #include "output/frm_shuffle.h"
 #include "preview/preview_placement.h"
-#include "preview/preview_window.h"
-#include "preview/waveform_view.h"
-#include "pulse_server.h"
-#include "window_fixture.h"
+#include "preview_fixture.h"
 
 namespace tactoria {
 namespace {
 
-class PreviewListeningTest : public testing::LoopTest {
- protected:
-  PreviewWindow* OpenPreview() {
-    QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
-    PreviewWindow* preview = window->Preview();
-    EXPECT_TRUE(preview->isVisible());
-    Settle(preview);
-    return preview;
-  }
-  static void Settle(PreviewWindow* preview) {
-    QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy() && preview->Sound(), 20000);
-  }
-  static void Click(WaveformView& view, std::int64_t frame) {
-    QTest::mouseClick(&view, Qt::LeftButton, {}, QPoint(view.XOf(frame), view.LanesY()));
-  }
-  static bool Sound() { return testing::g_pulse != nullptr; }
-};
+using PreviewListeningTest = testing::PreviewTest;
 
 TEST_F(PreviewListeningTest, TheStatusSaysWhatSpacePlaysAndABeatIsLeftByEscapeOrAClickOutside) {
-  if (!Sound()) GTEST_SKIP() << "without a sound output nothing plays";
+  if (!HasSound()) GTEST_SKIP() << "without a sound output nothing plays";
   PreviewWindow* preview = OpenPreview();
   WaveformView& view = preview->View();
   AudioPlayer& player = preview->Player();
@@ -62,6 +43,7 @@ TEST_F(PreviewListeningTest, TheStatusSaysWhatSpacePlaysAndABeatIsLeftByEscapeOr
   QTest::keyClick(&view, Qt::Key_Space);
   EXPECT_TRUE(player.IsPlaying());
   EXPECT_EQ(player.RangeStart(), grid.BeatStart(2));
+  EXPECT_EQ(player.RangeEnd(), grid.BeatStart(3));
   // Escape: the whole sound again, while it plays.
   QTest::keyClick(&view, Qt::Key_Escape);
   EXPECT_EQ(player.RangeStart(), 0);
@@ -78,7 +60,7 @@ TEST_F(PreviewListeningTest, TheStatusSaysWhatSpacePlaysAndABeatIsLeftByEscapeOr
 }
 
 TEST_F(PreviewListeningTest, SpaceRightAfterASinglePlayEndedPlaysAgain) {
-  if (!Sound()) GTEST_SKIP() << "without a sound output nothing plays";
+  if (!HasSound()) GTEST_SKIP() << "without a sound output nothing plays";
   PreviewWindow* preview = OpenPreview();
   WaveformView& view = preview->View();
   AudioPlayer& player = preview->Player();
@@ -209,7 +191,7 @@ TEST_F(PreviewListeningTest, ShufflePlaysTheListedOrderWithoutTouchingTheOpenDat
     QTest::mouseClick(dialog->LblUp(), Qt::LeftButton);
     ASSERT_EQ(dialog->Rows().order, (std::vector<std::int32_t>{2, 1, 3, 4}));
     QTest::mouseClick(play, Qt::LeftButton);
-    if (!Sound()) {
+    if (!HasSound()) {
       EXPECT_EQ(TakeMessages(), QStringList{"No sound output: playback is not available."});
       QTest::keyClick(list, Qt::Key_Escape);
       checked = true;

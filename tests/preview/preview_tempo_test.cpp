@@ -8,7 +8,7 @@
 
 #include "preview/file_tempo.h"
 #include "preview/preview_window.h"
-#include "support/drum_loop.h"
+#include "support/drum_loops.h"
 #include "support/sound_measures.h"
 #include "wave/four_cc.h"
 #include "window_fixture.h"

@@ -1,31 +1,18 @@
 // The preview driven offscreen beside a real main window: it shows what Save As would write,
-// follows the fields, and its keys and clicks reach the player.
+// follows the fields, and its keys reach the player (a beat's click: the listening tests).
 #include <gtest/gtest.h>
 
 #include <QPushButton>
 #include <QTest>
 
 #include "audio/audio_player.h"
-#include "preview/preview_window.h"
-#include "preview/waveform_view.h"
-#include "pulse_server.h"
-#include "window_fixture.h"
+#include "preview_fixture.h"
 
 namespace tactoria {
 namespace {
 
-class PreviewWindowTest : public testing::LoopTest {
+class PreviewWindowTest : public testing::PreviewTest {
  protected:
-  PreviewWindow* OpenPreview() {
-    QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
-    PreviewWindow* preview = window->Preview();
-    EXPECT_TRUE(preview->isVisible());
-    Settle(preview);
-    return preview;
-  }
-  static void Settle(PreviewWindow* preview) {
-    QTRY_VERIFY_WITH_TIMEOUT(!preview->Busy() && preview->Sound(), 10000);
-  }
   // What Save As renders from the open file as the fields stand.
   std::vector<std::byte> SaveAsBytes() const {
     const auto& data = window->CurrentWave()->Item(window->DataIndex()).bytes();
@@ -81,13 +68,13 @@ TEST_F(PreviewWindowTest, RemembersBeingOpenAndShowsWithTheNextFile) {
   EXPECT_EQ(window->Preview()->Sound()->frames(), 4000);
 }
 
-TEST_F(PreviewWindowTest, KeysAndBeatClicksReachThePlayer) {
+TEST_F(PreviewWindowTest, KeysReachThePlayer) {
   PreviewWindow* preview = OpenPreview();
   AudioPlayer& player = preview->Player();
   auto* play = preview->findChild<QPushButton*>("PreviewPlay");
   WaveformView& view = preview->View();
   // Without a sound server nothing plays, and the status says why.
-  const bool sound = testing::g_pulse != nullptr;
+  const bool sound = HasSound();
   EXPECT_EQ(play->isEnabled(), sound) << preview->StatusText().toStdString();
   EXPECT_EQ(preview->StatusText().endsWith(". No sound output: playback is not available."), !sound);
   QTest::keyClick(&view, Qt::Key_Space);
@@ -99,15 +86,6 @@ TEST_F(PreviewWindowTest, KeysAndBeatClicksReachThePlayer) {
 
   QTest::keyClick(&view, Qt::Key_L);
   EXPECT_FALSE(player.Loop());
-
-  // A click inside the third beat plays that beat alone.
-  const BeatGrid grid = preview->Grid();
-  QTest::mouseClick(&view, Qt::LeftButton, {},
-                    QPoint(view.XOf(grid.BeatStart(2) + grid.beatFrames / 2), view.LanesY()));
-  EXPECT_EQ(player.RangeStart(), grid.BeatStart(2));
-  EXPECT_EQ(player.RangeEnd(), grid.BeatStart(3));
-  EXPECT_TRUE(player.IsPlaying());
-  QTest::keyClick(&view, Qt::Key_Space);
 
   // Original: the open data before the render, whatever the fields say.
   Retype("TxtNewSamp", "50000");

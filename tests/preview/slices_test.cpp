@@ -8,7 +8,6 @@
 #include <QUndoStack>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
 #include <numbers>
 
 #include "audio/audio_player.h"
@@ -17,6 +16,7 @@
 #include "preview/waveform_view.h"
 #include "pulse_server.h"
 #include "slices/slice_fades.h"
+#include "support/drum_loops.h"
 #include "window_fixture.h"
 
 namespace tactoria {
@@ -26,28 +26,16 @@ using Frames = std::vector<std::int64_t>;
 const Frames kBursts = {4000, 26000, 48000, 70000};
 constexpr std::int64_t kToneStart = 73000;
 
-// 88200 frames of 16-bit stereo silence with a decaying noise burst at each of kBursts, and a
-// tone too quiet to be a hit (441 Hz: 100 frames a period) from kToneStart to the end.
+// Noise bursts at kBursts and a tone too quiet to be a hit (441 Hz: 100 frames a period) from
+// kToneStart to the end.
 testing::Bytes Bursts() {
-  std::vector<std::int16_t> samples(88200 * 2, 0);
-  std::uint32_t seed = 1;
-  for (const std::int64_t start : kBursts) {
-    for (std::int64_t i = 0; i < 3000; ++i) {
-      seed = seed * 1664525u + 1013904223u;
-      const double level = 20000.0 * std::exp(-static_cast<double>(i) / 600.0);
-      const auto value = static_cast<std::int16_t>((seed >> 31) ? level : -level);
-      samples[static_cast<std::size_t>((start + i) * 2)] = value;
-      samples[static_cast<std::size_t>((start + i) * 2 + 1)] = value;
-    }
-  }
+  testing::Bytes data = testing::NoiseBursts(88200, kBursts);
   for (std::int64_t i = 0; kToneStart + i < 88200; ++i) {
-    const auto value = static_cast<std::int16_t>(
+    const auto value = static_cast<std::uint16_t>(
         std::lround(3000 * std::sin(2 * std::numbers::pi * static_cast<double>(i) / 100)));
-    samples[static_cast<std::size_t>((kToneStart + i) * 2)] = value;
-    samples[static_cast<std::size_t>((kToneStart + i) * 2 + 1)] = value;
+    for (const std::size_t at : {4 * (kToneStart + i), 4 * (kToneStart + i) + 2})
+      testing::SetLe(data, at, value, 2);
   }
-  testing::Bytes data(samples.size() * 2);
-  std::memcpy(data.data(), samples.data(), data.size());
   return data;
 }
 

@@ -13,6 +13,7 @@
 
 #include "slices/file_set.h"
 #include "slices/slice_export.h"
+#include "support/drum_loops.h"
 #include "support/failing_sink.h"
 #include "support/riff_builder.h"
 #include "support/sound_measures.h"
@@ -24,14 +25,7 @@ using ::testing::HasSubstr;
 constexpr int kRate = 44100;
 
 WaveFormat Format(int channels, int bits, std::uint16_t tag = 1) {
-  WaveFormat format;
-  format.formatTag = tag;
-  format.channels = static_cast<std::int16_t>(channels);
-  format.sampleRate = kRate;
-  format.blockAlign = static_cast<std::int16_t>(channels * bits / 8);
-  format.avgBytesPerSec = kRate * format.blockAlign;
-  format.bitsPerSample = static_cast<std::int16_t>(bits);
-  return format;
+  return MakeFormat(channels, kRate, bits, tag);
 }
 
 std::uint32_t Le(const Bytes& bytes, std::size_t at, int width = 4) {
@@ -255,19 +249,11 @@ TEST_F(SliceExportTest, SoundFontMapsLinkedStereoSamplesToTheKeys) {
   // Instrument zones: key range, root key, no loop, pan to the sample's side, the sample last.
   const Bytes igen = Only(font.pdta, "igen");
   ASSERT_EQ(igen.size(), (4 * 5 + 1) * 4u);
-  for (std::size_t z = 0; z < 4; ++z) {
-    const std::uint32_t key = 36 + static_cast<std::uint32_t>(z / 2);
-    const std::size_t at = z * 20;
-    EXPECT_EQ(Le(igen, at, 2), 43u);
-    EXPECT_EQ(Le(igen, at + 2, 2), key | key << 8);
-    EXPECT_EQ(Le(igen, at + 4, 2), 58u);
-    EXPECT_EQ(Le(igen, at + 6, 2), key);
-    EXPECT_EQ(Le(igen, at + 8, 2), 54u);
-    EXPECT_EQ(Le(igen, at + 10, 2), 0u);
-    EXPECT_EQ(Le(igen, at + 12, 2), 17u);
-    EXPECT_EQ(static_cast<std::int16_t>(Le(igen, at + 14, 2)), z % 2 == 0 ? -500 : 500);
-    EXPECT_EQ(Le(igen, at + 16, 2), 53u);
-    EXPECT_EQ(Le(igen, at + 18, 2), z);
+  for (std::uint16_t z = 0; z < 4; ++z) {  // generator, amount: keyRange, rootKey, sampleModes, pan, sampleID
+    const auto key = static_cast<std::uint16_t>(36 + z / 2),
+               pan = static_cast<std::uint16_t>(z % 2 ? 500 : -500);
+    EXPECT_EQ(Bytes(igen.begin() + z * 20, igen.begin() + z * 20 + 20),
+              Words({43, static_cast<std::uint16_t>(key | key << 8), 58, key, 54, 0, 17, pan, 53, z}));
   }
   EXPECT_EQ(Only(font.pdta, "pgen"), Words({41, 0, 0, 0}));  // the preset calls instrument 0
   EXPECT_EQ(Text(Only(font.pdta, "phdr"), 38, 20), "EOP");

@@ -3,7 +3,7 @@
 #include <QAction>
 #include <QPlainTextEdit>
 
-#include "support/drum_loop.h"
+#include "support/drum_loops.h"
 #include "support/sound_measures.h"
 #include "window_fixture.h"
 

@@ -2,11 +2,15 @@
 
 // Drum loops made in the tests: synthesized kicks (a falling sine with a click), snares (a noise
 // burst over a short tone), closed and open hats (high noise) and clicks, placed by pattern at
-// known frames with swing, a player's timing, velocities and overlapping tails.
+// known frames with swing, a player's timing, velocities and overlapping tails; a plainer loop on
+// the eighths, noise bursts at given frames, and sound files of them written by libsndfile.
+#include <sndfile.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <numbers>
 #include <random>
 #include <string>
@@ -33,73 +37,56 @@ struct Groove {
 };
 
 inline std::vector<Groove> Grooves() {
+  using enum Drum;
   std::vector<Groove> grooves;
   const auto hats = [](std::vector<Stroke>& bar, int perBeat, int beats, double level) {
     for (int i = 0; i < beats * perBeat; ++i)
-      bar.push_back({static_cast<double>(i) / perBeat, Drum::Hat, i % perBeat == 0 ? level : level * 0.7});
+      bar.push_back({static_cast<double>(i) / perBeat, Hat, i % perBeat == 0 ? level : level * 0.7});
   };
-  Groove rock{"rock eighths",
-              4,
-              {{0, Drum::Kick, 1},
-               {1, Drum::Snare, 0.9},
-               {2, Drum::Kick, 0.9},
-               {2.5, Drum::Kick, 0.7},
-               {3, Drum::Snare, 0.9}}};
+  Groove rock{
+      "rock eighths", 4, {{0, Kick, 1}, {1, Snare, 0.9}, {2, Kick, 0.9}, {2.5, Kick, 0.7}, {3, Snare, 0.9}}};
   hats(rock.bar, 2, 4, 0.45);
   grooves.push_back(rock);
   Groove sixteen{"sixteenths",
                  4,
-                 {{0, Drum::Kick, 1},
-                  {1, Drum::Snare, 0.95},
-                  {1.75, Drum::Kick, 0.7},
-                  {2.5, Drum::Kick, 0.85},
-                  {3, Drum::Snare, 0.95}}};
+                 {{0, Kick, 1}, {1, Snare, 0.95}, {1.75, Kick, 0.7}, {2.5, Kick, 0.85}, {3, Snare, 0.95}}};
   hats(sixteen.bar, 4, 4, 0.4);
   grooves.push_back(sixteen);
   Groove funk{"funk",
               4,
-              {{0, Drum::Kick, 1},
-               {0.75, Drum::Kick, 0.75},
-               {1, Drum::Snare, 1},
-               {1.75, Drum::Ghost, 0.3},
-               {2.5, Drum::Kick, 0.85},
-               {3, Drum::Snare, 1},
-               {3.25, Drum::Ghost, 0.3}}};
-  for (double b : {0.0, 0.5, 1.5, 2.0, 2.25, 3.5}) funk.bar.push_back({b, Drum::Hat, 0.4});
+              {{0, Kick, 1},
+               {0.75, Kick, 0.75},
+               {1, Snare, 1},
+               {1.75, Ghost, 0.3},
+               {2.5, Kick, 0.85},
+               {3, Snare, 1},
+               {3.25, Ghost, 0.3}}};
+  for (double b : {0.0, 0.5, 1.5, 2.0, 2.25, 3.5}) funk.bar.push_back({b, Hat, 0.4});
   grooves.push_back(funk);
   Groove house{"four to the floor",
                4,
-               {{0, Drum::Kick, 1},
-                {1, Drum::Kick, 1},
-                {2, Drum::Kick, 1},
-                {3, Drum::Kick, 1},
-                {1, Drum::Snare, 0.7},
-                {3, Drum::Snare, 0.7}}};
-  for (double b : {0.5, 1.5, 2.5, 3.5}) house.bar.push_back({b, Drum::OpenHat, 0.5});
+               {{0, Kick, 1}, {1, Kick, 1}, {2, Kick, 1}, {3, Kick, 1}, {1, Snare, 0.7}, {3, Snare, 0.7}}};
+  for (double b : {0.5, 1.5, 2.5, 3.5}) house.bar.push_back({b, OpenHat, 0.5});
   grooves.push_back(house);
   Groove shuffle{"shuffle",
                  4,
-                 {{0, Drum::Kick, 1},
-                  {1, Drum::Snare, 0.9},
-                  {2, Drum::Kick, 0.9},
-                  {2 + 2.0 / 3, Drum::Kick, 0.6},
-                  {3, Drum::Snare, 0.9}},
+                 {{0, Kick, 1}, {1, Snare, 0.9}, {2, Kick, 0.9}, {2 + 2.0 / 3, Kick, 0.6}, {3, Snare, 0.9}},
                  true};
   for (int i = 0; i < 4; ++i) {
-    shuffle.bar.push_back({static_cast<double>(i), Drum::Hat, 0.45});
-    shuffle.bar.push_back({i + 2.0 / 3, Drum::Hat, 0.3});
+    shuffle.bar.push_back({static_cast<double>(i), Hat, 0.45});
+    shuffle.bar.push_back({i + 2.0 / 3, Hat, 0.3});
   }
   grooves.push_back(shuffle);
   Groove breaks{"break",
                 4,
-                {{0, Drum::Kick, 1},
-                 {0.5, Drum::Kick, 0.8},
-                 {1, Drum::Snare, 1},
-                 {1.75, Drum::Ghost, 0.35},
-                 {2.25, Drum::Snare, 0.5},
-                 {2.5, Drum::Kick, 0.9},
-                 {3, Drum::Snare, 1},
-                 {3.75, Drum::Ghost, 0.35}}};
+                {{0, Kick, 1},
+                 {0.5, Kick, 0.8},
+                 {1, Snare, 1},
+                 {1.75, Ghost, 0.35},
+                 {2.25, Snare, 0.5},
+                 {2.5, Kick, 0.9},
+                 {3, Snare, 1},
+                 {3.75, Ghost, 0.35}}};
   hats(breaks.bar, 2, 4, 0.35);
   grooves.push_back(breaks);
   return grooves;
@@ -255,6 +242,15 @@ inline std::vector<LoopRecipe> Corpus(int count, unsigned seed) {
   return recipes;
 }
 
+// `bars` bars of the first groove (rock eighths) at `bpm`, with the default player.
+inline LoopRecipe Rock(double bpm, int bars) {
+  LoopRecipe recipe;
+  recipe.groove = Grooves()[0];
+  recipe.bpm = bpm;
+  recipe.bars = bars;
+  return recipe;
+}
+
 // Of the hits found, how many lie within `tolerance` frames of a true hit (each true hit matched once).
 struct Score {
   int truePositives = 0, found = 0, expected = 0;
@@ -273,6 +269,64 @@ inline Score MatchHits(const std::vector<std::int64_t>& found, const std::vector
     }
   }
   return score;
+}
+
+// `bars` bars of 4/4 at `bpm` (mono, in [-1, 1]): a kick (a falling 60 Hz thump with a noise
+// click) on beats 1 and 3, a snare (noise, 120 ms) on 2 and 4, a closed hat (quiet noise, 30 ms)
+// on every eighth. Hits start exactly at k x half a beat.
+inline std::vector<double> DrumLoop(int bars = 2, double bpm = 120, int rate = 44100) {
+  const auto eighth = static_cast<std::size_t>(std::lround(30.0 * rate / bpm));
+  std::vector<double> out(eighth * 8 * static_cast<std::size_t>(bars), 0.0);
+  std::uint32_t seed = 12345;
+  auto noise = [&seed] {
+    seed = seed * 1664525u + 1013904223u;
+    return static_cast<double>(seed >> 8) / 8388608.0 - 1.0;
+  };
+  auto hit = [&](std::size_t at, double seconds, double decay, double level, bool thump) {
+    for (std::size_t i = 0; i < static_cast<std::size_t>(seconds * rate) && at + i < out.size(); ++i) {
+      const double t = static_cast<double>(i) / rate;
+      const double body =
+          thump ? std::sin(2 * std::numbers::pi * 60 * t * (1 + 2 * std::exp(-t / 0.02))) : noise();
+      out[at + i] += level * std::exp(-t / decay) * (thump && i < 40 ? 0.5 * (body + noise()) : body);
+    }
+  };
+  for (std::size_t k = 0; k < out.size() / eighth; ++k) {
+    if (k % 4 == 0) hit(k * eighth, 0.25, 0.06, 0.7, true);   // beats 1 and 3
+    if (k % 4 == 2) hit(k * eighth, 0.12, 0.04, 0.5, false);  // beats 2 and 4
+    hit(k * eighth, 0.03, 0.008, 0.2, false);
+  }
+  return out;
+}
+
+// Writes `mono` to every channel of a file of libsndfile's `format`; true when written.
+inline bool WriteSoundFile(const std::string& path, int format, const std::vector<double>& mono,
+                           int rate = 44100, int channels = 2) {
+  SF_INFO info{0, rate, channels, format, 0, 0};
+  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  if (!file) return false;
+  std::vector<double> frames;
+  for (const double sample : mono) frames.insert(frames.end(), static_cast<std::size_t>(channels), sample);
+  const auto count = static_cast<sf_count_t>(mono.size());
+  const bool written = sf_writef_double(file, frames.data(), count) == count;
+  return sf_close(file) == 0 && written;
+}
+
+// `frames` frames of 16-bit stereo silence with a decaying noise burst (3000 frames, falling by e
+// every 600) at each of `starts`, the same in both channels.
+inline std::vector<std::byte> NoiseBursts(std::size_t frames, const std::vector<std::int64_t>& starts,
+                                          std::uint32_t seed = 1) {
+  std::vector<std::int16_t> samples(frames * 2, 0);
+  for (const std::int64_t start : starts) {
+    for (std::size_t i = 0; i < 3000; ++i) {
+      seed = seed * 1664525u + 1013904223u;
+      const double level = 20000.0 * std::exp(-static_cast<double>(i) / 600.0);
+      const auto at = (static_cast<std::size_t>(start) + i) * 2;
+      samples[at] = samples[at + 1] = static_cast<std::int16_t>((seed >> 31) ? level : -level);
+    }
+  }
+  std::vector<std::byte> data(samples.size() * 2);
+  std::memcpy(data.data(), samples.data(), data.size());
+  return data;
 }
 
 }  // namespace tactoria::testing
