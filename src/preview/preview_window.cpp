@@ -500,8 +500,9 @@ void PreviewWindow::showEvent(QShowEvent* event) {
       const QSize framing(frame.left() + frame.right(), frame.top() + frame.bottom());
       const QRect place = PlacePreview(screen->availableGeometry(), main->frameGeometry(), size() + framing,
                                        minimumSizeHint().expandedTo(minimumSize()) + framing);
-      resize(place.size() - framing);
-      move(place.topLeft());
+      // The client area, placed inside the frame: move() before the window is framed places the
+      // client at the frame's corner, a title bar higher than the main window.
+      setGeometry(QRect(place.topLeft() + QPoint(frame.left(), frame.top()), place.size() - framing));
     }
     placed_ = true;
   }

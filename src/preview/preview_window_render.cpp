@@ -2,8 +2,10 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 
 #include "audio/audio_player.h"
+#include "preview/preview_slices.h"
 #include "preview/preview_window.h"
 
 namespace tactoria {
@@ -47,6 +49,12 @@ bool PreviewWindow::Sounding() const {
 }
 
 QString PreviewWindow::SpacePlaysText() const {
+  if (const std::optional<SliceRange> slice = slices_->SelectedSlice()) {
+    const std::vector<std::int64_t> starts = slices_->Starts();
+    const auto at = std::find(starts.begin(), starts.end(), slice->first);
+    return QStringLiteral("Space plays slice %1 alone; Escape or a click outside the slices: the whole sound")
+        .arg(at - starts.begin() + 1);
+  }
   if (selectedBeat_ && *selectedBeat_ < grid_.beats) {
     return QStringLiteral(
                "Space plays beat %1 alone (bar %2, beat %3); Escape or a click outside the beats: "

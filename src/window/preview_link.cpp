@@ -32,6 +32,9 @@ void FrmMain::LinkPreview() {
   connect(this, &FrmMain::KeepPitchChanged, preview_, &PreviewWindow::SetKeepPitch);
   connect(this, &FrmMain::KeepPitchChanged, this, &FrmMain::RenderInputsChanged);
 
+  // Markers are edited in the preview, so their export is reached from there too.
+  preview_->addAction(MnuExportSlices);
+
   // "Use Tempo" in the preview is Detect Tempo.
   connect(preview_, &PreviewWindow::UseTempoAsked, this, &FrmMain::MnuDetectTempo_Click);
 

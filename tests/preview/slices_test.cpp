@@ -196,6 +196,13 @@ TEST_F(SliceTest, AClickPlaysTheSliceAloneWithItsFades) {
   if (testing::g_pulse) {
     EXPECT_TRUE(preview->Player().IsPlaying());
   }
+  // The status line says what Space plays now, and Escape returns to the whole sound.
+  EXPECT_TRUE(preview->StatusText().endsWith(
+      "Space plays slice 3 alone; Escape or a click outside the slices: the whole sound"))
+      << preview->StatusText().toStdString();
+  QTest::keyClick(&View(), Qt::Key_Escape);
+  EXPECT_FALSE(Slices().SelectedSlice());
+  EXPECT_TRUE(preview->StatusText().endsWith("Space plays the whole sound"));
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// File > Export Slices... from the main window: Ctrl+Shift+E (also from a text field), and the slices as the
-// Preview shapes them.
+// File > Export Slices...: Ctrl+Shift+E in the main window (also from a text field) and in the Preview, and
+// the slices as the Preview shapes them.
 #include <QApplication>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -54,6 +54,23 @@ TEST_F(ExportSlicesWindowTest, CtrlShiftECutsAtTheMarkersAddedInThePreview) {
   EXPECT_EQ(sizes, (std::vector<std::size_t>{44 + 20000 * 4, 44 + 30000 * 4, 44 + 38200 * 4}));
   EXPECT_EQ(dir.Names().size(), 4u);
   EXPECT_EQ(settings.Value("ExportSlices", "FadeIn"), "0");
+}
+
+TEST_F(ExportSlicesWindowTest, CtrlShiftEWorksInThePreviewWhereTheMarkersAreEdited) {
+  WriteBytes(dir / "quiet.wav", PcmWave(Bytes(88200 * 4)));
+  Open(QString::fromStdString(dir / "quiet.wav"));
+  window->MnuPreview_Click();
+  PreviewWindow* preview = window->Preview();
+  QTRY_COMPARE(QApplication::activeWindow(), preview);
+  bool shown = false;
+  QTimer::singleShot(0, window.get(), [&] {
+    auto* d = qobject_cast<FrmExportSlices*>(QApplication::activeModalWidget());
+    ASSERT_NE(d, nullptr);
+    shown = true;
+    d->reject();
+  });
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_TRUE(shown);
 }
 
 }  // namespace

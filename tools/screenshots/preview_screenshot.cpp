@@ -50,7 +50,9 @@ int main(int argc, char* argv[]) {
   }
   using namespace tactoria;
   using namespace tactoria::testing;
-  qputenv("PULSE_SERVER", "unix:/nonexistent");  // the picture needs no sound
+  // make_screenshots.sh names a private sound server (nothing is played); without one the
+  // picture shows the Preview without a sound output.
+  if (!qEnvironmentVariableIsSet("PULSE_SERVER")) qputenv("PULSE_SERVER", "unix:/nonexistent");
 
   const QString folder = QDir::temp().filePath(QStringLiteral("tactoria-preview-demo"));
   QDir().mkpath(folder);

@@ -5,6 +5,8 @@
 //   xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" app_screenshot --walkthrough docs
 // or, with --about, the About box:
 //   xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" app_screenshot --about docs/about.png
+// or, with --export-slices, the Export Slices dialog with the choices a musician makes for a sampler:
+//   xvfb-run -a -s "-screen 0 1024x768x24 -dpi 96" app_screenshot --export-slices docs/export-slices.png
 // Not a test: the files are made here, and the dialogs are answered by the tool.
 #include <QApplication>
 #include <QCheckBox>
@@ -12,6 +14,7 @@
 #include <QLineEdit>
 #include <QTest>
 
+#include "output/frm_export_slices.h"
 #include "support/riff_builder.h"
 #include "support/scripted_dialogs.h"
 #include "window/frm_about.h"
@@ -32,10 +35,22 @@ int main(int argc, char* argv[]) {
     QTest::qWait(100);
     return about.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
   }
+  if (argc == 3 && QString::fromLocal8Bit(argv[1]) == QLatin1String("--export-slices")) {
+    tactoria::SliceExportChoices choices;
+    choices.snap = true;
+    choices.sfz = true;
+    choices.sf2 = true;
+    choices.midi = true;
+    tactoria::FrmExportSlices dialog(choices, std::nullopt);
+    dialog.show();
+    if (!QTest::qWaitForWindowExposed(&dialog)) return 1;
+    QTest::qWait(100);
+    return dialog.grab().save(QString::fromLocal8Bit(argv[2])) ? 0 : 1;
+  }
   if (argc != 2) {
     qWarning(
         "usage: app_screenshot OUTPUT.png | app_screenshot --walkthrough FOLDER | app_screenshot --about "
-        "OUTPUT.png");
+        "OUTPUT.png | app_screenshot --export-slices OUTPUT.png");
     return 2;
   }
   using namespace tactoria;
