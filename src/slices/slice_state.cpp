@@ -13,6 +13,9 @@ std::vector<SliceRange> SliceRanges(const SliceState& state, const BeatGrid& gri
       slices.push_back({grid.BeatStart(k), grid.BeatStart(k + 1)});
     return slices;
   }
+  // The sound before the first marker is a slice too, as the export writes it.
+  const std::int64_t first = state.markers.empty() ? state.soundFrames : state.markers.front();
+  if (first > 0) slices.push_back({0, first});
   for (std::size_t i = 0; i < state.markers.size(); ++i) {
     const std::int64_t end = i + 1 < state.markers.size() ? state.markers[i + 1] : state.soundFrames;
     if (end > state.markers[i]) slices.push_back({state.markers[i], end});

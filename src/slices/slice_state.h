@@ -34,8 +34,8 @@ struct SliceState {
 };
 
 // The slices in order. Grid: the beats of `grid` (the tail belongs to none). Hits: from each
-// marker to the next, the last to the end of the sound (what lies before the first marker
-// belongs to none).
+// marker to the next, the last to the end of the sound; what lies before the first marker is
+// the first slice, as the export writes it.
 std::vector<SliceRange> SliceRanges(const SliceState& state, const BeatGrid& grid);
 // The start frames of the slices.
 std::vector<std::int64_t> SliceStarts(const SliceState& state, const BeatGrid& grid);
