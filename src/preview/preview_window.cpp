@@ -147,6 +147,9 @@ PreviewWindow::PreviewWindow(MainWindowState& main, SettingsStore& settings, QWi
 PreviewWindow::~PreviewWindow() {
   if (renderCancel_) renderCancel_->store(true);  // the worker need not finish a long stretch
   SaveGeometry();
+  // The main window may be half gone already (this window is its child): the player's last
+  // signals must not reach this window's handlers, which read it.
+  player_->disconnect(this);
   player_->Stop();
 }
 

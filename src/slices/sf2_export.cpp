@@ -31,7 +31,9 @@ enum SampleType : std::uint16_t { kMono = 1, kRight = 2, kLeft = 4 };
 class Bytes {
  public:
   void Put(std::uint32_t value, int width) {
-    for (int i = 0; i < width; ++i) bytes_.push_back(static_cast<std::byte>((value >> (8 * i)) & 0xFFu));
+    // Little-endian; bytes past the value's four are zero (wide zero fields).
+    for (int i = 0; i < width; ++i)
+      bytes_.push_back(i < 4 ? static_cast<std::byte>((value >> (8 * i)) & 0xFFu) : std::byte{0});
   }
   void Id(const char (&code)[5]) { Put(FourCC(code), 4); }
   // A name field of `width` bytes: printable ASCII, zero-terminated.
