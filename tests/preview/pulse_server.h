@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,6 +43,8 @@ class PulseServer {
     pid_ = ::fork();
     if (pid_ < 0) return false;
     if (pid_ == 0) {
+      // A test that dies (a failed assertion's abort, a sanitizer) takes its server with it.
+      ::prctl(PR_SET_PDEATHSIG, SIGTERM);
       ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
       ::setenv("HOME", dir_.c_str(), 1);
       const int null = ::open("/dev/null", O_WRONLY);
