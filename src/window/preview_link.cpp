@@ -32,8 +32,11 @@ void FrmMain::LinkPreview() {
   connect(this, &FrmMain::KeepPitchChanged, preview_, &PreviewWindow::SetKeepPitch);
   connect(this, &FrmMain::KeepPitchChanged, this, &FrmMain::RenderInputsChanged);
 
-  // Markers are edited in the preview, so their export is reached from there too.
-  preview_->addAction(MnuExportSlices);
+  // The main window's commands keep their keys while the preview has the focus (markers are
+  // edited there, so their export is one of them).
+  for (QAction* command : {MnuOpenWave, MnuImport, MnuSaveAsWave, MnuSpanAs, MnuExportSlices, MnuExit,
+                           MnuShuffle, MnuMixTo, MnuDetectTempo, MnuPreview})
+    preview_->addAction(command);
 
   // "Use Tempo" in the preview is Detect Tempo.
   connect(preview_, &PreviewWindow::UseTempoAsked, this, &FrmMain::MnuDetectTempo_Click);

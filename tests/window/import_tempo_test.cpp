@@ -1,8 +1,10 @@
 // File > Import... and Tools > Detect Tempo in the main window, on sounds made here: a drum loop
 // of noise bursts at known frames, written as plain PCM wave files and by libsndfile.
 #include <QAction>
+#include <QApplication>
 #include <QPlainTextEdit>
 
+#include "preview/preview_window.h"
 #include "support/drum_loops.h"
 #include "support/sound_measures.h"
 #include "window_fixture.h"
@@ -78,6 +80,13 @@ TEST_F(ImportTempoTest, DetectTempoWritesTheBeatsAndBarsFoundAsIfTyped) {
   QTest::keyClick(Field("TxtBars"), Qt::Key_T, Qt::ControlModifier);
   EXPECT_EQ(Texts("TxtBeats TxtBars TxtTotal TxtOrgBpm TxtNewBpm TxtSpSamp"), "4 2 8 120 120 22050");
   EXPECT_EQ(Shown(), "");
+
+  // The same keys work while the Preview is the active window.
+  Field("TxtBars")->setText("1");
+  Action("MnuPreview")->trigger();
+  QTRY_COMPARE(QApplication::activeWindow(), window->Preview());
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_T, Qt::ControlModifier);
+  EXPECT_EQ(Texts("TxtBeats TxtBars"), "4 2");
 }
 
 TEST_F(ImportTempoTest, DetectTempoOnOpenIsOffByDefaultAndRemembered) {
