@@ -1,8 +1,13 @@
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 #include <new>
+#include <string>
+#include <system_error>
 
 #include "cli_jobs.h"
 #include "cli_messages.h"
@@ -10,6 +15,36 @@
 #include "wave/temporary_registry.h"
 #ifdef TACTORIA_CLI_MEDIA
 #include "cli_play.h"
+#endif
+
+#ifdef TACTORIA_CLI_MEDIA_PROGRAM
+namespace {
+
+// play and waveform run in a program of their own, the only one that loads Qt: every other
+// command stays free of its libraries (about 19 MB resident). It lies beside this program in the
+// build tree and in the installed libexec folder. Returns only when it cannot be started.
+int RunMediaProgram(char** argv) {
+  std::error_code error;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+  std::string reason = error ? error.message() : std::string("not found");
+  std::filesystem::path tried = TACTORIA_CLI_MEDIA_PROGRAM;
+  if (!error) {
+    for (const std::filesystem::path& candidate :
+         {self.parent_path() / TACTORIA_CLI_MEDIA_PROGRAM,
+          self.parent_path() / TACTORIA_CLI_MEDIA_RELATIVE / TACTORIA_CLI_MEDIA_PROGRAM}) {
+      tried = candidate.lexically_normal();
+      if (!std::filesystem::exists(tried, error)) continue;
+      ::execv(tried.c_str(), argv);
+      reason = std::strerror(errno);
+      break;
+    }
+  }
+  std::cerr << "tactoria-cli: the playback and drawing part could not be started. (" << reason << "; "
+            << tried.string() << ")\n";
+  return tactoria::cli::kExitFailed;
+}
+
+}  // namespace
 #endif
 
 int main(int argc, char** argv) {
@@ -22,9 +57,11 @@ int main(int argc, char** argv) {
     const JobStreams streams{std::cout, std::cerr, isatty(STDERR_FILENO) == 1};
     int status = kExitFailed;
     if (parsed.command->job == Job::Play || parsed.command->job == Job::Waveform) {
-#ifdef TACTORIA_CLI_MEDIA
+#if defined(TACTORIA_CLI_MEDIA)
       status = parsed.command->job == Job::Play ? RunPlay(*parsed.command, streams)
                                                 : RunWaveform(*parsed.command, streams);
+#elif defined(TACTORIA_CLI_MEDIA_PROGRAM)
+      status = RunMediaProgram(argv);
 #else
       std::cerr << "tactoria-cli: this build has no playback or drawing (built without Qt).\n";
 #endif

@@ -100,6 +100,9 @@ for page in tactoria tactoria-cli; do
   done
 done
 cli=$prefix/bin/tactoria-cli
+# Only play and waveform load Qt, from the program beside it in libexec; every other command is lean.
+! ldd "$cli" | grep -q libQt6 || fail "tactoria-cli loads Qt"
+[ -x "$prefix/libexec/tactoria/tactoria-cli-media" ] || fail "missing libexec/tactoria/tactoria-cli-media"
 cli_page=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$share/man/man1/tactoria-cli.1.gz" 2>/dev/null)
 words=$("$cli" --help | awk 'tolower($0) ~ /^subcommands:/{s=1;next} s&&!NF{exit} s{print $1}')
 for command in $words; do
