@@ -15,6 +15,13 @@ namespace tactoria {
 // shows the failure, if any. None when it failed or was cancelled.
 std::optional<PlannedRender> PlanShownRender(MainWindowState& window, const vbMediaFile& wave);
 
+// Beat(s) and Bar(s) as numbers, both at least 1 as a cut into beats needs; else the message, and none.
+struct BeatCounts {
+  double beats = 0;
+  double bars = 0;
+};
+std::optional<BeatCounts> BeatsAndBarsAtLeastOne(MainWindowState& window);
+
 // Runs a command so that no exception leaves it; the guards inside have already restored the
 // pointer and the window when the message shows.
 template <typename Body>

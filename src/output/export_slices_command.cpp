@@ -21,7 +21,6 @@
 #include "slices/slice_keys.h"
 #include "slices/slice_points.h"
 #include "slices/slice_state.h"
-#include "tempo/field_conversions.h"
 #include "ui/busy_state.h"
 #include "ui/focus_return.h"
 #include "ui/main_window_state.h"
@@ -108,13 +107,8 @@ QString DoneText(const std::vector<std::string>& paths, std::size_t slices) {
 
 void OutputCommands::ExportSlices(SettingsStore& settings, const SliceState& shown) {
   Guarded(window_, [&] {
-    const NumberStyle style = window_.Style();
-    const std::optional<double> beats = TextToDouble(window_.BeatsText().toStdString(), style);
-    const std::optional<double> bars = TextToDouble(window_.BarsText().toStdString(), style);
-    if (!beats || !bars || *beats < 1 || *bars < 1) {
-      window_.Dialogs().Message(window_.Window(), {}, kSpanBeatsBelowOne, MessageIcon::None);
-      return;
-    }
+    const std::optional<BeatCounts> counts = BeatsAndBarsAtLeastOne(window_);
+    if (!counts) return;
     if (!window_.CurrentWave()) return;
 
     // The cut the Preview shows, once it has shown this file; else the one last chosen.
@@ -149,7 +143,8 @@ void OutputCommands::ExportSlices(SettingsStore& settings, const SliceState& sho
     const WaveFormat& format = window_.CurrentFormat();
     const std::int64_t frames = static_cast<std::int64_t>(sound->size()) / format.blockAlign;
 
-    Cut cut = CutSound(choices, EditedMarkers(shown, frames), sound->bytes(), format, *beats * *bars);
+    Cut cut =
+        CutSound(choices, EditedMarkers(shown, frames), sound->bytes(), format, counts->beats * counts->bars);
     const auto refuse = [&](const QString& title, const QString& text) {
       busy.Hide();
       window_.Dialogs().Message(window_.Window(), title, text, MessageIcon::Exclamation);
@@ -163,7 +158,7 @@ void OutputCommands::ExportSlices(SettingsStore& settings, const SliceState& sho
     request.format = format;
     request.slices = std::move(*cut.slices);
     request.fades = SliceFades{choices.fadeInMs, choices.fadeOutMs};
-    request.tempo = {*beats * *bars, static_cast<int>(std::lround(*beats))};
+    request.tempo = {counts->beats * counts->bars, static_cast<int>(std::lround(counts->beats))};
     request.sfz = choices.sfz;
     request.sf2 = choices.sf2;
     request.midi = choices.midi;

@@ -76,6 +76,15 @@ void OfferSpanDeletion(MainWindowState& window, std::unique_ptr<FrmProgress>& pr
 
 }  // namespace
 
+std::optional<BeatCounts> BeatsAndBarsAtLeastOne(MainWindowState& window) {
+  const NumberStyle style = window.Style();
+  const std::optional<double> beats = TextToDouble(window.BeatsText().toStdString(), style);
+  const std::optional<double> bars = TextToDouble(window.BarsText().toStdString(), style);
+  if (beats && bars && *beats >= 1 && *bars >= 1) return BeatCounts{*beats, *bars};
+  window.Dialogs().Message(window.Window(), {}, kSpanBeatsBelowOne, MessageIcon::None);
+  return std::nullopt;
+}
+
 std::optional<PlannedRender> PlanShownRender(MainWindowState& window, const vbMediaFile& wave) {
   const RenderProgress progress(window.Window());
   auto made = PlannedRender::Make(wave.Item(window.DataIndex()).bytes(), window.CurrentFormat(),
@@ -107,13 +116,8 @@ void OutputCommands::SaveAs() {
 
 void OutputCommands::SpanAs() {
   Guarded(window_, [this] {
-    const NumberStyle style = window_.Style();
-    const std::optional<double> beats = TextToDouble(window_.BeatsText().toStdString(), style);
-    const std::optional<double> bars = TextToDouble(window_.BarsText().toStdString(), style);
-    if (!beats || !bars || *beats < 1 || *bars < 1) {
-      window_.Dialogs().Message(window_.Window(), {}, kSpanBeatsBelowOne, MessageIcon::None);
-      return;
-    }
+    const std::optional<BeatCounts> counts = BeatsAndBarsAtLeastOne(window_);
+    if (!counts) return;
     const QString path = window_.ShowSave(QStringLiteral("Span File As"));
     vbMediaFile* wave = window_.CurrentWave();
     if (path.isEmpty() || !wave) return;
@@ -126,7 +130,7 @@ void OutputCommands::SpanAs() {
     const std::optional<PlannedRender> plan = PlanShownRender(window_, *wave);
     if (!plan) return;
     const SpanRequest request =
-        MakeSpanRequest(ToFsPath(path), *beats, *bars, Rendered(window_, *wave, *plan));
+        MakeSpanRequest(ToFsPath(path), counts->beats, counts->bars, Rendered(window_, *wave, *plan));
 
     const FocusReturn back(window_.Window());  // declared first: it acts once the progress window is gone
     std::unique_ptr<FrmProgress> progress;
