@@ -125,8 +125,11 @@ std::optional<SliceRange> PreviewSlices::SelectedSlice() const {
 }
 
 std::vector<std::int64_t> PreviewSlices::FindOn(const PreviewSound& sound) {
+  // The cuts the export makes of the same hits: a hit within the least gap of either end starts
+  // no slice of its own, so the Preview's slice numbers are the files' numbers.
   const std::vector<std::byte> pcm = sound.Copy();
-  return FindHits(pcm, sound.format());
+  const Slices slices = SlicesFromHits(pcm, sound.format(), HitOptions{});
+  return {slices.starts.begin() + 1, slices.starts.end()};
 }
 
 void PreviewSlices::Reset() {
